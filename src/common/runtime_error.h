@@ -1,0 +1,34 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace lightmatrix {
+
+// The kinds of run-time error the program can raise. Each leaves the operation
+// that raised it at once; nothing is caught except inside clear().
+enum class ErrorKind {
+    InvalidArgument,    // invalid procedure call or argument
+    Overflow,           // an integer result or conversion outside its type
+    TypeMismatch,       // text that is not a number where one is expected
+    NoSuchLight,        // a light index that names no light
+    FloatingPoint,      // a floating multiplication that overflows or is invalid
+    CannotLoadPicture,  // a picture file that is missing or cannot be decoded
+    Platform,           // the window system refused a service the program needs
+};
+
+std::string_view describe(ErrorKind kind) noexcept;
+
+class RuntimeError : public std::runtime_error {
+  public:
+    RuntimeError(ErrorKind kind, const std::string& detail);
+    ErrorKind kind() const noexcept { return kind_; }
+
+  private:
+    ErrorKind kind_;
+};
+
+[[noreturn]] void raise(ErrorKind kind, const std::string& detail = {});
+
+}  // namespace lightmatrix

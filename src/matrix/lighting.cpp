@@ -1,0 +1,46 @@
+#include "common/constants.h"
+#include "shell/frm_main.h"
+
+namespace lightmatrix {
+
+void frmMain::highlight(Int16 r, Int16 c, Colour icolor) {
+    Int16 index = checkedMul<Int16>(r, colCount);
+    index = checkedAdd<Int16>(index, c);
+    // A fixed bound, not recomputed from the matrix size; no lower bound.
+    if (index >= kHighlightBound) return;
+    light(index).setFillColor(icolor);
+}
+
+// Runs in skip-on-failure mode: a step that fails is abandoned and the next
+// one runs, and nothing reaches the caller. Timer1 is off while it runs.
+void frmMain::clear() {
+    try {
+        Timer1->setEnabled(false);
+    } catch (const RuntimeError&) {
+    }
+
+    Int16 n = 0;
+    bool sized = true;
+    try {
+        n = checkedMul<Int16>(rowCount, colCount);
+    } catch (const RuntimeError&) {
+        sized = false;  // with no count the loop has nothing to run over
+    }
+
+    if (sized) {
+        for (Int16 i = 1; i <= n; ++i) {
+            try {
+                light(i).setFillColor(platform_.window.backColor());
+            } catch (const RuntimeError&) {
+            }
+            if (i == INT16_MAX) break;  // advancing past 32767 fails: go on with Timer1
+        }
+    }
+
+    try {
+        Timer1->setEnabled(true);
+    } catch (const RuntimeError&) {
+    }
+}
+
+}  // namespace lightmatrix

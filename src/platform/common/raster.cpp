@@ -1,0 +1,100 @@
+#include "platform/common/raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lightmatrix {
+
+PixelRect PixelRect::intersect(const PixelRect& o) const {
+    return {std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
+            std::min(bottom, o.bottom)};
+}
+
+void Raster::resize(Int32 w, Int32 h, Colour fill) {
+    width = std::max(w, 0);
+    height = std::max(h, 0);
+    pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
+}
+
+namespace {
+Int32 firstCentreAtOrAfter(double edge) {
+    const double p = std::ceil(edge - 0.5);
+    return static_cast<Int32>(std::clamp(p, -1e9, 1e9));
+}
+}  // namespace
+
+PixelRect PixelMapping::toPixels(const TwipsRect& r) const {
+    return {firstCentreAtOrAfter(r.left * pixelsPerTwip_),
+            firstCentreAtOrAfter(r.top * pixelsPerTwip_),
+            firstCentreAtOrAfter(r.right * pixelsPerTwip_),
+            firstCentreAtOrAfter(r.bottom * pixelsPerTwip_)};
+}
+
+TwipsRect PixelMapping::toTwips(const PixelRect& r) const {
+    return {r.left / pixelsPerTwip_, r.top / pixelsPerTwip_, r.right / pixelsPerTwip_,
+            r.bottom / pixelsPerTwip_};
+}
+
+void paintLight(const LightRecord& light, const PixelMapping& mapping, const PixelRect& clip,
+                Raster& raster) {
+    Colour colour;
+    if (light.fillStyle == FillStyle::Solid)
+        colour = light.fillColour;
+    else if (light.backStyle == BackStyle::Opaque)
+        colour = light.backColour;
+    else
+        return;
+
+    const TwipsRect cell{light.left, light.top, static_cast<double>(light.left) + light.width,
+                         static_cast<double>(light.top) + light.height};
+    const PixelRect area = mapping.toPixels(cell).intersect(clip).intersect(raster.bounds());
+    if (area.empty()) return;
+
+    if (light.shape != LightShape::Circle) {
+        for (Int32 y = area.top; y < area.bottom; ++y)
+            std::fill_n(&raster.at(area.left, y), area.right - area.left, colour);
+        return;
+    }
+    const double s = mapping.pixelsPerTwip();
+    const double cx = (cell.left + cell.right) / 2 * s;
+    const double cy = (cell.top + cell.bottom) / 2 * s;
+    const double rx = light.width / 2.0 * s;
+    const double ry = light.height / 2.0 * s;
+    if (rx <= 0 || ry <= 0) return;
+    for (Int32 y = area.top; y < area.bottom; ++y) {
+        const double dy = (y + 0.5 - cy) / ry;
+        const double reach = 1.0 - dy * dy;
+        if (reach < 0) continue;
+        // The run of pixel centres inside the circle on this row.
+        const double half = std::sqrt(reach) * rx;
+        const Int32 x0 = std::max(area.left, firstCentreAtOrAfter(cx - half));
+        const Int32 x1 = std::min(area.right, static_cast<Int32>(std::floor(cx + half - 0.5)) + 1);
+        if (x1 > x0) std::fill_n(&raster.at(x0, y), x1 - x0, colour);
+    }
+}
+
+void renderArea(const LightScene& scene, Colour background, const PixelMapping& mapping,
+                const PixelRect& area, Raster& raster) {
+    const PixelRect clip = area.intersect(raster.bounds());
+    if (clip.empty()) return;
+    for (Int32 y = clip.top; y < clip.bottom; ++y)
+        std::fill_n(&raster.at(clip.left, y), clip.right - clip.left, background);
+
+    // A small area (one cell) asks the grid; a large one just walks every light.
+    constexpr Int32 kSmallArea = 64 * 64;
+    if ((clip.right - clip.left) * (clip.bottom - clip.top) > kSmallArea) {
+        for (Int32 i = 0; i < scene.indexLimit(); ++i) {
+            const LightRecord* light = scene.find(static_cast<Int16>(i));
+            if (light != nullptr && light->visible) paintLight(*light, mapping, clip, raster);
+        }
+        return;
+    }
+    thread_local std::vector<Int16> nearby;
+    scene.lightsNear(mapping.toTwips(clip), nearby);
+    for (const Int16 index : nearby) {
+        const LightRecord* light = scene.find(index);
+        if (light != nullptr && light->visible) paintLight(*light, mapping, clip, raster);
+    }
+}
+
+}  // namespace lightmatrix

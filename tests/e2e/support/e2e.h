@@ -1,0 +1,113 @@
+#pragma once
+
+// What the end-to-end tests need to drive real programs: child processes,
+// a private X server, screenshots, and a check of lights on a screenshot.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/colour.h"
+
+namespace lightmatrix::e2e {
+
+using namespace std::chrono_literals;
+
+// A child process in its own process group, its standard error kept in a file.
+// Destroying a Process that still runs kills its whole group and reaps it.
+class Process {
+  public:
+    // `env` holds NAME=VALUE entries added to (or replacing those of) this
+    // process's environment.
+    static Process start(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& env = {});
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process();
+
+    pid_t pid() const { return pid_; }
+    // The exit status (128 + signal number for a signal), or nothing if the
+    // process still runs after `timeout`.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+    bool running();
+    void signal(int sig);
+    // Everything the process wrote to standard error so far.
+    std::string errorOutput() const;
+    std::string output() const;
+
+  private:
+    Process() = default;
+    void release();
+
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+    std::string errPath_;
+    std::string outPath_;
+};
+
+// Runs a command to its end and returns its exit status.
+int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+        std::chrono::milliseconds timeout = 30s);
+// Runs a command to its end and returns what it wrote to standard output.
+std::string runOutput(const std::vector<std::string>& argv,
+                      const std::vector<std::string>& env = {},
+                      std::chrono::milliseconds timeout = 30s);
+
+// Polls `condition` every 20 ms until it holds or `timeout` passes.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// A private X server on a free display, ended with the object.
+class Xvfb {
+  public:
+    explicit Xvfb(int width = 1024, int height = 768);
+    ~Xvfb();
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    const std::string& display() const { return display_; }  // ":N"
+    // DISPLAY=:N, for Process::start.
+    std::string env() const { return "DISPLAY=" + display_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+  private:
+    std::optional<Process> server_;
+    std::string display_;
+    int width_;
+    int height_;
+};
+
+// Pixels as colour values (0x00BBGGRR), row by row.
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<Colour> pixels;
+    Colour at(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+    // Writes the screenshot as a binary PPM, to look at when a test fails.
+    void save(const std::string& path) const;
+};
+
+// A screenshot of a window (the root window when `window` is 0) on `display`.
+// Raises std::runtime_error when the display or window cannot be read.
+Screenshot capture(const std::string& display, unsigned long window = 0);
+
+// What a screenshot shows of the light matrix whose top-left corner is at
+// (originX, originY), laid out at `dpi`.
+struct LightsSeen {
+    int litDiscs = 0;             // discs painted in one colour other than black
+    int strayPixels = 0;          // non-black pixels outside every matrix disc
+    int mixedDiscs = 0;           // discs holding more than one colour (black included)
+    std::vector<Colour> colours;  // the colours of the lit discs, in light order
+};
+LightsSeen inspectLights(const Screenshot& shot, int originX = 0, int originY = 0, double dpi = 96);
+
+}  // namespace lightmatrix::e2e

@@ -64,9 +64,9 @@ TEST(E2eSupport, StartsAPrivateXServerAndReadsItsScreenAndEndsWhatItStarts) {
         sleeper.signal(SIGTERM);
         EXPECT_EQ(sleeper.wait(std::chrono::seconds(5)), 128 + SIGTERM);
         EXPECT_EQ(e2e::run({"sh", "-c", "exit 3"}), 3);
-        serverPid = static_cast<pid_t>(
-            std::stol(e2e::runOutput({"sh", "-c", "pgrep -f 'Xvfb -displayfd' | head -1"})));
-        EXPECT_GT(serverPid, 0);
+        EXPECT_EQ(e2e::runOutput({"sh", "-c", "echo $LM_TEST", "x"}, {"LM_TEST=seen"}), "seen\n");
+        serverPid = xvfb.pid();
+        EXPECT_EQ(kill(serverPid, 0), 0);
     }
     // The server went with the object.
     EXPECT_TRUE(e2e::waitUntil([&] { return kill(serverPid, 0) != 0; }, std::chrono::seconds(5)));

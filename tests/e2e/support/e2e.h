@@ -75,6 +75,7 @@ class Xvfb {
     std::string env() const { return "DISPLAY=" + display_; }
     int width() const { return width_; }
     int height() const { return height_; }
+    pid_t pid() const { return server_->pid(); }
 
   private:
     std::optional<Process> server_;

@@ -126,3 +126,62 @@ TEST(StartUp, AnyKeyOrMouseButtonEndsTheProgramAndMovingDoesNot) {
 
 }  // namespace
 }  // namespace lightmatrix
+
+namespace lightmatrix {
+namespace {
+
+// createLights reads whatever sizes the fields hold when it runs.
+TEST(CreateLights, FollowsTheFieldsAndStopsWithOverflowPast32766Lights) {
+    {
+        MemoryPlatform memory;
+        frmMain form(memory.platform());
+        form.rowCount = 0;
+        form.colCount = 120;
+        frmMainInternals::createLights(form);
+        EXPECT_TRUE(memory.lights().exists(0));
+        EXPECT_FALSE(memory.lights().exists(1));
+    }
+    {
+        MemoryPlatform memory;
+        frmMain form(memory.platform());
+        form.rowCount = 2;
+        form.colCount = 3;
+        frmMainInternals::createLights(form);
+        const Lights& lights = memory.lights();
+        EXPECT_FALSE(lights.exists(7));
+        EXPECT_EQ(lights.left(3), 200);
+        EXPECT_EQ(lights.top(3), 0);
+        EXPECT_EQ(lights.left(4), 0);
+        EXPECT_EQ(lights.top(4), 100);
+        EXPECT_EQ(lights.left(6), 200);
+        EXPECT_EQ(lights.top(6), 100);
+    }
+    {
+        MemoryPlatform memory;
+        frmMain form(memory.platform());
+        form.rowCount = 200;
+        form.colCount = 200;
+        try {
+            frmMainInternals::createLights(form);
+            ADD_FAILURE() << "no overflow";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+        }
+        EXPECT_TRUE(memory.lights().exists(32767));  // made before the index ran out
+        EXPECT_EQ(memory.lights().left(32767), 16600);
+        EXPECT_EQ(memory.lights().top(32767), 16300);
+    }
+    {
+        // Building twice would create a light under a taken index.
+        testing_support::RunningProgram program;
+        try {
+            frmMainInternals::createLights(*program.form);
+            ADD_FAILURE() << "no error";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::InvalidArgument);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lightmatrix

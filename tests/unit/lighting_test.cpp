@@ -175,5 +175,36 @@ TEST(LineDrawing, AVerticalStepPast16BitsFailsAfterItsLightWasColoured) {
     EXPECT_EQ(program.fill(10000), 7);
 }
 
+TEST(LineDrawing, RunsShowOnTheWindowUpToWhereTheyFail) {
+    RunningProgram program;
+    frmMain& form = *program.form;
+    // Length 0 colours exactly the start light wherever that is: row ends included.
+    for (const auto& [row, col, index] : {std::tuple<Int16, Int16, Int16>{0, 1, 1},
+                                          {0, 120, 120},
+                                          {1, 0, 120},
+                                          {5, 121, 721},
+                                          {89, 120, 10800}}) {
+        SCOPED_TRACE(index);
+        form.clear();
+        form.drawHorLine(row, col, 0, 0x123456);
+        EXPECT_EQ(litLights(program), std::vector<Int16>{index});
+        EXPECT_EQ(program.centreOf(index), 0x123456);
+    }
+
+    // The last column, top to bottom: light 10800 too, which highlight() never colours.
+    form.clear();
+    form.drawVerLine(0, 120, 90, rgb(0, 200, 0));
+    for (Int16 k = 120; k <= 10800; k += 120) ASSERT_EQ(program.centreOf(k), rgb(0, 200, 0)) << k;
+    EXPECT_EQ(litLights(program).size(), 90u);
+
+    // A run that fails past the last light leaves what it coloured on the window.
+    form.clear();
+    EXPECT_EQ(errorFrom([&] { form.drawHorLine(89, 119, 3, rgb(200, 0, 0)); }),
+              ErrorKind::NoSuchLight);
+    EXPECT_EQ(program.centreOf(10799), rgb(200, 0, 0));
+    EXPECT_EQ(program.centreOf(10800), rgb(200, 0, 0));
+    EXPECT_EQ(program.centreOf(10798), kBlack);
+}
+
 }  // namespace
 }  // namespace lightmatrix

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+namespace lightmatrix::win32 {
+
+// When the environment variable LIGHTMATRIX_STATS names a file, writes to it
+// how the run went: the lighting ticks handled, the milliseconds from the
+// process's start to its end and to its first frame on the screen (-1 if none
+// was drawn). Times are FILETIME counts; 0 is "never".
+void writeRunStats(std::int64_t lightingTicks, std::int64_t firstFrameTime);
+
+// When this process started, as a FILETIME count.
+std::int64_t processStartTime();
+
+}  // namespace lightmatrix::win32

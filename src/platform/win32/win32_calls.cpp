@@ -38,8 +38,13 @@ Int32 Win32User32::SetWindowPos(Int32 hwnd, Int32 insertAfter, Int32 x, Int32 y,
 }
 
 Int32 Win32Gdi32::GetPixel(Int32 hdc, Int32 x, Int32 y) {
+    const HDC dc = fromInt32<HDC>(hdc);
+    // Windows answers CLR_INVALID for a point outside the clip region, a
+    // hidden window's whole area included; Wine reads the pixel regardless.
+    // Asking PtVisible first gives the same answer on both.
+    if (!PtVisible(dc, x, y)) return static_cast<Int32>(CLR_INVALID);
     // COLORREF is 0x00BBGGRR, as a colour value is; CLR_INVALID becomes -1.
-    return static_cast<Int32>(::GetPixel(fromInt32<HDC>(hdc), x, y));
+    return static_cast<Int32>(::GetPixel(dc, x, y));
 }
 
 }  // namespace lightmatrix::win32

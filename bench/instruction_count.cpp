@@ -1,0 +1,79 @@
+// Instructions per operation, counted by callgrind, which a busy machine does
+// not disturb as it does timings. Only the operations themselves are counted:
+//
+//   valgrind --tool=callgrind --collect-atstart=no lightmatrix_instructions tick 100000
+//
+// then the "totals:" line of the callgrind output divided by the count.
+// Operations: tick (a lighting tick with its cell's repaint), clear (clear()
+// on a fully lit matrix, with every cell's repaint), start (start-up with the
+// first full frame).
+
+#include <valgrind/callgrind.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/memory/memory_platform.h"
+#include "shell/frm_main.h"
+#include "shell/program_start.h"
+
+namespace lightmatrix {
+namespace {
+
+struct SteppingClock : Clock {
+    double seconds = 43200;
+    float secondsSinceMidnight() override {
+        seconds += 0.010;
+        if (seconds >= 86400) seconds -= 86400;
+        return static_cast<float>(seconds);
+    }
+};
+
+int count(const std::string& operation, int n) {
+    if (operation == "start") {
+        for (int i = 0; i < n; ++i) {
+            MemoryPlatform memory;
+            CALLGRIND_TOGGLE_COLLECT;
+            auto form = startProgram(memory.platform());
+            CALLGRIND_TOGGLE_COLLECT;
+        }
+        return 0;
+    }
+
+    MemoryPlatform memory;
+    SteppingClock clock;
+    Platform& p = memory.platform();
+    Platform platform{p.program, p.instanceCheck, p.window,    p.lights, p.timers, p.picturePanel,
+                      p.events,  clock,           p.generator, p.user32, p.gdi32};
+    const auto form = startProgram(platform);
+    if (operation == "tick") {
+        CALLGRIND_TOGGLE_COLLECT;
+        for (int i = 0; i < n; ++i) form->timer1Tick();
+        CALLGRIND_TOGGLE_COLLECT;
+        return 0;
+    }
+    if (operation == "clear") {
+        for (int i = 0; i < n; ++i) {
+            form->drawHorLine(0, 1, 10799, i + 1);
+            CALLGRIND_TOGGLE_COLLECT;
+            form->clear();
+            CALLGRIND_TOGGLE_COLLECT;
+        }
+        return 0;
+    }
+    std::fprintf(stderr, "usage: lightmatrix_instructions tick|clear|start COUNT\n");
+    return 2;
+}
+
+}  // namespace
+}  // namespace lightmatrix
+
+int main(int argc, char** argv) {
+    if (argc != 3 || std::atoi(argv[2]) < 1) {
+        std::fprintf(stderr, "usage: lightmatrix_instructions tick|clear|start COUNT\n");
+        return 2;
+    }
+    return lightmatrix::count(argv[1], std::atoi(argv[2]));
+}

@@ -1,0 +1,154 @@
+// The costs that decide how cheap the screen saver is, measured on the
+// in-memory platform with its software rasteriser (the one every backend uses
+// to draw a cell): a lighting tick with the repaint of its cell, clear() with
+// the repaint of every light, and start-up with the first full frame.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/memory/memory_platform.h"
+#include "shell/frm_main.h"
+#include "shell/program_start.h"
+
+namespace lightmatrix {
+namespace {
+
+// The clock moves on by one lighting period at every reading, so every tick
+// reseeds differently and lands on a new light and colour, as in a real run.
+struct SteppingClock : Clock {
+    double seconds = 43200;
+    float secondsSinceMidnight() override {
+        seconds += 0.010;
+        if (seconds >= 86400) seconds -= 86400;
+        return static_cast<float>(seconds);
+    }
+};
+
+struct Program {
+    explicit Program(Clock* clock = nullptr)
+        : platform(withClock(memory.platform(), clock)), form(startProgram(platform)) {}
+
+    static Platform withClock(Platform& p, Clock* clock) {
+        return Platform{p.program,   p.instanceCheck, p.window, p.lights,
+                        p.timers,    p.picturePanel,  p.events, clock ? *clock : p.clock,
+                        p.generator, p.user32,        p.gdi32};
+    }
+
+    MemoryPlatform memory;
+    Platform platform;
+    std::unique_ptr<frmMain> form;
+};
+
+// One tick of Timer1: clock, reseed, three draws, highlight, and the repaint
+// of the light's cell in the window's pixels.
+void BM_LightingTick(benchmark::State& state) {
+    SteppingClock clock;
+    Program program(&clock);
+    for (auto _ : state) program.form->timer1Tick();
+    benchmark::DoNotOptimize(program.memory.frame().pixels.data());
+}
+BENCHMARK(BM_LightingTick)->Repetitions(15)->ReportAggregatesOnly(true);
+
+// clear() on a matrix where every light is lit, so that every one of the 10800
+// lights changes and has its cell repainted.
+void BM_ClearAllLit(benchmark::State& state) {
+    Program program;
+    Colour colour = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        program.form->drawHorLine(0, 1, 10799, colour);
+        colour = colour % 0xFFFFFF + 1;
+        state.ResumeTiming();
+        program.form->clear();
+    }
+    benchmark::DoNotOptimize(program.memory.frame().pixels.data());
+}
+BENCHMARK(BM_ClearAllLit)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// The same clear() where, as in the X11 and Win32 windows, repaints are not
+// drawn at once but gathered into one area and drawn after the handler: the
+// 10800 fill colours change, then the whole matrix is drawn once.
+struct GatheringSink : RepaintSink {
+    void invalidate(const TwipsRect& area) override {
+        if (!any) {
+            dirty = area;
+        } else {
+            dirty.left = std::min(dirty.left, area.left);
+            dirty.top = std::min(dirty.top, area.top);
+            dirty.right = std::max(dirty.right, area.right);
+            dirty.bottom = std::max(dirty.bottom, area.bottom);
+        }
+        any = true;
+    }
+    TwipsRect dirty;
+    bool any = false;
+};
+
+void BM_ClearAllLitWithOneRepaint(benchmark::State& state) {
+    MemoryPlatform memory;
+    GatheringSink sink;
+    SceneLights lights(sink);
+    Platform& p = memory.platform();
+    Platform platform{p.program, p.instanceCheck, p.window,    lights,   p.timers, p.picturePanel,
+                      p.events,  p.clock,         p.generator, p.user32, p.gdi32};
+    const auto form = startProgram(platform);
+    const PixelMapping mapping(96);
+    Raster frame;
+    frame.resize(800, 600, kBlack);
+    Colour colour = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        form->drawHorLine(0, 1, 10799, colour);
+        colour = colour % 0xFFFFFF + 1;
+        sink.any = false;
+        state.ResumeTiming();
+        form->clear();
+        if (sink.any)
+            renderArea(lights.scene(), kBlack, mapping, mapping.toPixels(sink.dirty), frame);
+    }
+    benchmark::DoNotOptimize(frame.pixels.data());
+}
+BENCHMARK(BM_ClearAllLitWithOneRepaint)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// Start-up: the window, createLights' 10,801 lights, and the first full frame
+// drawn when the window shows (800 x 600).
+void BM_StartWithFirstFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        auto program = std::make_unique<Program>();
+        benchmark::DoNotOptimize(program->memory.frame().pixels.data());
+        state.PauseTiming();
+        program.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartWithFirstFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// A repaint of the whole window from the scene, as an expose would ask for.
+void BM_FullRepaint(benchmark::State& state) {
+    SteppingClock clock;
+    Program program(&clock);
+    for (int i = 0; i < 20000; ++i) program.form->timer1Tick();  // a matrix well lit
+    MemoryWindow& window = program.memory.window();
+    for (auto _ : state) window.repaintPixels(window.raster().bounds());
+    benchmark::DoNotOptimize(window.raster().pixels.data());
+}
+BENCHMARK(BM_FullRepaint)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace lightmatrix
+
+BENCHMARK_MAIN();

@@ -1,0 +1,79 @@
+# Helpers for the whole-process measurements; sourced by the scripts beside it.
+# Every process these scripts start is remembered by its pid and ended by that
+# pid when the script exits, also on failure.
+
+started_pids=()
+cleanups=()
+
+cleanup() {
+    local c pid
+    for c in "${cleanups[@]}"; do eval "$c" || true; done
+    for pid in "${started_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    sleep 0.2
+    for pid in "${started_pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+# Starts a private Xvfb of the given size; sets xvfb_pid and DISPLAY.
+start_xvfb() {
+    local size=$1 fd_file
+    fd_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fd_file" 2>/dev/null &
+    xvfb_pid=$!
+    started_pids+=("$xvfb_pid")
+    for _ in $(seq 100); do
+        [ -s "$fd_file" ] && break
+        sleep 0.1
+    done
+    [ -s "$fd_file" ] || { echo "Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$(head -n1 "$fd_file")"
+    rm -f "$fd_file"
+}
+
+# CPU time of a process so far, in clock ticks (utime + stime of /proc/PID/stat).
+cpu_ticks() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || { echo 0; return; }
+    # The command name may hold blanks: the fields we want follow its ")".
+    set -- ${stat##*) }
+    echo $(( ${12} + ${13} ))
+}
+
+# CPU time in nanoseconds from the scheduler (/proc/PID/schedstat), finer
+# than clock ticks; empty where the kernel does not provide it.
+cpu_ns() {
+    local first
+    read -r first _ <"/proc/$1/schedstat" 2>/dev/null && echo "$first"
+}
+
+# A field in kB from /proc/PID/status (VmRSS, VmHWM).
+status_kb() {
+    awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status" 2>/dev/null
+}
+
+# A key=value from a stats file.
+stat_value() {
+    sed -n "s/^$2=//p" "$1" | head -n1
+}
+
+# Percent of one core: ticks over a wall time in milliseconds.
+percent_of_core() {
+    awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v ms="$2" 'BEGIN { printf "%.3f", t / hz * 100000 / ms }'
+}
+percent_of_core_ns() {
+    awk -v ns="$1" -v ms="$2" 'BEGIN { if (ns == "") print ""; else printf "%.3f", ns / 10000 / ms }'
+}
+
+now_ms() {
+    date +%s%3N
+}
+
+# Waits up to $2 seconds for process $1 to end; true if it did.
+wait_gone() {
+    local pid=$1 limit=$(( $2 * 10 ))
+    for _ in $(seq "$limit"); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The X11 screen saver as a whole process, full screen in a private Xvfb:
+# its own CPU and the X server's CPU over a measured window, lighting ticks per
+# second, resident memory, and the time from start to the first frame.
+#
+#   bench/process/x11.sh LIGHTMATRIX_BINARY RESULT_FILE [SECONDS] [WxH]
+#
+# Writes key=value lines to RESULT_FILE. The program reports ticks, run time
+# and its first frame through LIGHTMATRIX_STATS when it exits.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/common.sh"
+
+binary=$1
+result=$2
+seconds=${3:-30}
+size=${4:-1920x1080}
+settle=2
+
+work=$(mktemp -d)
+cleanups+=("rm -rf '$work'")
+start_xvfb "$size"
+
+# The X server on its own, for comparison.
+idle_x0=$(cpu_ticks "$xvfb_pid")
+sleep 5
+idle_x1=$(cpu_ticks "$xvfb_pid")
+
+stats="$work/stats"
+launched=$(now_ms)
+LIGHTMATRIX_STATS="$stats" "$binary" >"$work/out" 2>"$work/err" &
+saver=$!
+started_pids+=("$saver")
+sleep "$settle"
+kill -0 "$saver" || { echo "the screen saver ended early:" >&2; cat "$work/err" >&2; exit 1; }
+
+t0=$(now_ms)
+s0=$(cpu_ticks "$saver"); sn0=$(cpu_ns "$saver")
+x0=$(cpu_ticks "$xvfb_pid"); xn0=$(cpu_ns "$xvfb_pid")
+sleep "$seconds"
+t1=$(now_ms)
+s1=$(cpu_ticks "$saver"); sn1=$(cpu_ns "$saver")
+x1=$(cpu_ticks "$xvfb_pid"); xn1=$(cpu_ns "$xvfb_pid")
+rss=$(status_kb "$saver" VmRSS)
+hwm=$(status_kb "$saver" VmHWM)
+
+# End it as a user would: a key press.
+ended=$(now_ms)
+xdotool key space
+if ! wait_gone "$saver" 10; then
+    echo "the screen saver did not end on a key press" >&2
+    kill "$saver"
+fi
+gone=$(now_ms)
+status=0
+wait "$saver" || status=$?
+
+ms=$(( t1 - t0 ))
+ticks=$(stat_value "$stats" ticks 2>/dev/null || true)
+run_ms=$(stat_value "$stats" run_ms 2>/dev/null || true)
+first=$(stat_value "$stats" first_frame_ms 2>/dev/null || true)
+{
+    echo "build=$binary"
+    echo "screen=$size"
+    echo "measured_ms=$ms"
+    echo "saver_cpu_percent=$(percent_of_core $(( s1 - s0 )) "$ms")"
+    echo "saver_cpu_percent_schedstat=$(percent_of_core_ns "$([ -n "$sn0" ] && echo $(( sn1 - sn0 )))" "$ms")"
+    echo "xserver_cpu_percent=$(percent_of_core $(( x1 - x0 )) "$ms")"
+    echo "xserver_cpu_percent_schedstat=$(percent_of_core_ns "$([ -n "$xn0" ] && echo $(( xn1 - xn0 )))" "$ms")"
+    echo "xserver_idle_cpu_percent=$(percent_of_core $(( idle_x1 - idle_x0 )) 5000)"
+    echo "ticks=$ticks"
+    echo "run_ms=$run_ms"
+    # While running: from the first frame (the timers tick once the load step
+    # is done) to the input that ended it.
+    echo "ticks_per_second=$(awk -v t="$ticks" -v ms=$(( ended - launched )) -v f="$first" 'BEGIN { if (t != "" && f >= 0 && ms - f > 0) printf "%.2f", t * 1000 / (ms - f) }')"
+    echo "ticks_per_second_by_run_ms=$(awk -v t="$ticks" -v ms="$run_ms" 'BEGIN { if (ms > 0) printf "%.2f", t * 1000 / ms }')"
+    echo "exit_after_input_ms=$(( gone - ended ))"
+    echo "rss_kb=$rss"
+    echo "hwm_kb=$hwm"
+    echo "first_frame_ms=$first"
+    echo "exit_status=$status"
+} >"$result"
+cat "$result"

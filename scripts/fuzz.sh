@@ -7,6 +7,7 @@
 # New inputs go to build/fuzz/corpus (the committed fuzz/corpus is only read);
 # a crash or a broken invariant leaves its input in build/fuzz/artifacts and
 # makes this script fail. Replay one with build/fuzz/fuzz/picture_fuzzer FILE.
+# fuzz/README.md says what the target checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,0 +1,111 @@
+#include "platform/x11/x11_display.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xresource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "common/runtime_error.h"
+
+namespace lightmatrix {
+
+namespace {
+// Xlib's error handlers get only the Display; one connection per process.
+X11Display* current = nullptr;
+
+constexpr double kDefaultDpi = 96;
+}  // namespace
+
+X11Display::X11Display() {
+    display_ = XOpenDisplay(nullptr);
+    if (display_ == nullptr) {
+        const char* name = std::getenv("DISPLAY");
+        raise(ErrorKind::Platform,
+              std::string("cannot open the X display \"") + (name ? name : "") + '"');
+    }
+    current = this;
+    previousHandler_ = XSetErrorHandler(&X11Display::onError);
+    XSetIOErrorHandler(&X11Display::onIOError);
+}
+
+X11Display::~X11Display() {
+    XSetErrorHandler(previousHandler_);
+    XSetIOErrorHandler(nullptr);
+    XCloseDisplay(display_);
+    current = nullptr;
+}
+
+int X11Display::onError(Display* display, XErrorEvent* error) {
+    X11Display* self = current;
+    if (self != nullptr && self->trap_ != nullptr) {
+        if (self->trap_->firstError_ == 0) self->trap_->firstError_ = error->error_code;
+        return 0;
+    }
+    if (self != nullptr && (error->error_code == BadWindow || error->error_code == BadDrawable) &&
+        self->watched_.contains(error->resourceid)) {
+        self->watchedGone_ = true;
+        return 0;
+    }
+    if (self != nullptr && self->previousHandler_ != nullptr)
+        return self->previousHandler_(display, error);
+    return 0;
+}
+
+int X11Display::onIOError(Display* /*display*/) {
+    std::fputs("lightmatrix: lost the connection to the X display\n", stderr);
+    std::exit(1);
+}
+
+double X11Display::logicalDpi() const {
+    const char* resources = XResourceManagerString(display_);
+    if (resources == nullptr) return kDefaultDpi;
+    XrmInitialize();
+    XrmDatabase database = XrmGetStringDatabase(resources);
+    if (database == nullptr) return kDefaultDpi;
+    double dpi = kDefaultDpi;
+    char* type = nullptr;
+    XrmValue value{};
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
+        char* end = nullptr;
+        const double parsed = std::strtod(value.addr, &end);
+        // Anything outside what a real screen could mean is ignored.
+        if (end != value.addr && parsed >= 24 && parsed <= 960) dpi = parsed;
+    }
+    XrmDestroyDatabase(database);
+    return dpi;
+}
+
+bool X11Display::windowManagerRuns(int screen) const {
+    const Atom check = atom("_NET_SUPPORTING_WM_CHECK");
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display_, RootWindow(display_, screen), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data) != Success)
+        return false;
+    const bool present = type == XA_WINDOW && format == 32 && count == 1;
+    if (data != nullptr) XFree(data);
+    return present;
+}
+
+ErrorTrap::ErrorTrap(X11Display& display) : display_(display), outer_(display.trap_) {
+    // Errors of earlier requests belong to whoever made them, not to this trap.
+    XSync(display_.get(), False);
+    display_.trap_ = this;
+}
+
+ErrorTrap::~ErrorTrap() {
+    XSync(display_.get(), False);
+    display_.trap_ = outer_;
+}
+
+bool ErrorTrap::failed() {
+    XSync(display_.get(), False);
+    return firstError_ != 0;
+}
+
+}  // namespace lightmatrix

@@ -1,0 +1,163 @@
+#include "platform/x11/x11_platform.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/constants.h"
+#include "common/runtime_error.h"
+#include "platform/x11/run_stats.h"
+
+namespace lightmatrix {
+
+namespace {
+
+bool previewCommandLine(const std::string& commandLine) {
+    return commandLine.compare(0, 2, "/p") == 0;
+}
+
+// SIGTERM and SIGINT arrive as readable data on a descriptor that the event
+// loop waits on, so they are handled between events like everything else.
+int blockEndSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0)
+        raise(ErrorKind::Platform, "cannot block SIGTERM and SIGINT");
+    const int fd = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (fd < 0) raise(ErrorKind::Platform, std::string("signalfd: ") + std::strerror(errno));
+    return fd;
+}
+
+PixelRect panelArea(const PixelMapping& mapping) {
+    return mapping.toPixels({kPanelLeftTwips, kPanelTopTwips, kPanelLeftTwips + kPanelWidthTwips,
+                             kPanelTopTwips + kPanelHeightTwips});
+}
+
+}  // namespace
+
+::Window X11Platform::daemonWindow() {
+    const char* text = std::getenv("XSCREENSAVER_WINDOW");
+    if (text == nullptr || text[0] == '\0') return None;
+    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long id = std::strtoul(text, &end, hex ? 16 : 10);
+    if (errno != 0 || end == text || *end != '\0' || id == 0 || id > 0xFFFFFFFFul)
+        raise(ErrorKind::Platform, std::string("XSCREENSAVER_WINDOW=") + text + " names no window");
+    return id;
+}
+
+X11Platform::X11Platform(std::string commandLine)
+    : commandLine_(std::move(commandLine)),
+      signalFd_(blockEndSignals()),
+      window_(display_, *this, previewCommandLine(commandLine_) ? None : daemonWindow()),
+      lights_(window_),
+      panel_(display_, window_, panelArea(window_.mapping())),
+      user32_(display_, window_),
+      instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive),
+      platform_(
+          std::make_unique<Platform>(Platform{*this, instance_, window_, lights_, timers_, panel_,
+                                              *this, clock_, generator_, user32_, panel_})) {
+    window_.connect(lights_.scene());
+}
+
+X11Platform::~X11Platform() {
+    if (signalFd_ >= 0) close(signalFd_);
+}
+
+void X11Platform::dispatch(const XEvent& event) {
+    if (event.type == DestroyNotify && display_.watching(event.xdestroywindow.window)) {
+        // The host destroyed its pane, or the daemon its window: nothing is
+        // left to draw in, so the program ends quietly.
+        ended_ = true;
+        return;
+    }
+    if (event.xany.window == window_.id())
+        window_.handleEvent(event);
+    else if (event.xany.window == panel_.id())
+        panel_.handleEvent(event);
+    if (display_.watchedWindowGone()) ended_ = true;
+}
+
+void X11Platform::handleEvents(int count) {
+    Display* dpy = display_.get();
+    for (int i = 0; i < count && !ended_; ++i) {
+        XEvent event;
+        XNextEvent(dpy, &event);
+        dispatch(event);
+        window_.flush();
+    }
+}
+
+void X11Platform::runDueTimers() {
+    timers_.runDue(std::chrono::steady_clock::now(), [this] { return !ended_; });
+    window_.flush();
+    if (display_.watchedWindowGone()) ended_ = true;
+}
+
+void X11Platform::checkSignals() {
+    pollfd fd{signalFd_, POLLIN, 0};
+    if (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN)) {
+        signalfd_siginfo info{};
+        while (read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        }
+        ended_ = true;
+    }
+}
+
+void X11Platform::run() {
+    Display* dpy = display_.get();
+    bool readable = true;  // whatever came during the load step
+    while (!ended_) {
+        // Events first, each handled to its end. XPending reads from the
+        // connection, so it is asked only when there may be something to read.
+        if (readable || XEventsQueued(dpy, QueuedAlready) > 0) {
+            handleEvents(XPending(dpy));
+            readable = false;
+            continue;
+        }
+        runDueTimers();
+        if (ended_) break;
+        XFlush(dpy);
+        if (XEventsQueued(dpy, QueuedAlready) > 0) continue;
+
+        pollfd fds[2] = {{display_.fd(), POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        timespec wait{};
+        timespec* timeout = nullptr;
+        if (const auto due = timers_.nextDue()) {
+            const auto left = std::max(*due - std::chrono::steady_clock::now(),
+                                       std::chrono::steady_clock::duration::zero());
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+            timeout = &wait;
+        }
+        if (ppoll(fds, 2, timeout, nullptr) < 0 && errno != EINTR)
+            raise(ErrorKind::Platform, std::string("ppoll: ") + std::strerror(errno));
+        if (fds[1].revents & POLLIN) checkSignals();
+        // A closed connection shows as readable too: XPending then finds it lost.
+        readable = fds[0].revents != 0;
+    }
+    std::int64_t lightingTicks = 0;
+    for (const auto& timer : timers_.entries())
+        if (timer->interval == std::chrono::milliseconds(kLightingIntervalMs))
+            lightingTicks += timer->ticks;
+    writeRunStats(lightingTicks, window_.firstFrame());
+}
+
+void X11Platform::doEvents() {
+    window_.flush();
+    handleEvents(XEventsQueued(display_.get(), QueuedAfterFlush));
+    if (!ended_) runDueTimers();
+    if (!ended_) checkSignals();
+}
+
+}  // namespace lightmatrix

@@ -1,0 +1,367 @@
+#include "platform/x11/x11_window.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "common/constants.h"
+#include "common/runtime_error.h"
+#include "platform/common/icon.h"
+
+namespace lightmatrix {
+
+namespace {
+
+// The style flags of a plain top-level window before anything changes them:
+// an overlapped window with caption, frame and system menu, clipping children.
+constexpr Int32 kTopLevelStyle = 0x16CF0000;
+
+// More separate changed areas than this are sent as one rectangle around them.
+constexpr std::size_t kMaxDirtyAreas = 32;
+
+// The window's client area before it is maximised, from its design.
+constexpr Colour kDesignBackground = 0x00F0F0F0;
+
+Int16 shiftState(unsigned state) {
+    Int16 shift = 0;
+    if (state & ShiftMask) shift |= 1;
+    if (state & ControlMask) shift |= 2;
+    if (state & Mod1Mask) shift |= 4;
+    return shift;
+}
+
+// Left, right and middle as the handlers number them; other buttons as X does.
+Int16 buttonOf(unsigned button) {
+    switch (button) {
+        case Button1:
+            return 1;
+        case Button3:
+            return 2;
+        case Button2:
+            return 4;
+        default:
+            return static_cast<Int16>(button);
+    }
+}
+
+}  // namespace
+
+X11Window::X11Window(X11Display& display, Program& program, ::Window given)
+    : style(kTopLevelStyle),
+      display_(display),
+      program_(program),
+      given_(given != None),
+      mapping_(display.logicalDpi()),
+      backColour_(kDesignBackground) {
+    Display* dpy = display_.get();
+    if (given_) {
+        XWindowAttributes attributes{};
+        {
+            ErrorTrap trap(display_);
+            if (!XGetWindowAttributes(dpy, given, &attributes) || trap.failed())
+                raise(ErrorKind::Platform, "no window " + std::to_string(given) + " to draw in");
+        }
+        id_ = given;
+        screen_ = XScreenNumberOfScreen(attributes.screen);
+        visual_ = attributes.visual;
+        depth_ = attributes.depth;
+        XSelectInput(dpy, id_, ExposureMask | StructureNotifyMask);
+        raster_.resize(attributes.width, attributes.height, backColour_);
+    } else {
+        screen_ = DefaultScreen(dpy);
+        visual_ = DefaultVisual(dpy, screen_);
+        depth_ = DefaultDepth(dpy, screen_);
+        const double s = mapping_.pixelsPerTwip();
+        const auto width = static_cast<int>(std::lround(kDesignClientWidthTwips * s));
+        const auto height = static_cast<int>(std::lround(kDesignClientHeightTwips * s));
+        writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
+        XSetWindowAttributes attributes{};
+        attributes.background_pixel = writer_->pixelOf(backColour_);
+        attributes.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | StructureNotifyMask;
+        id_ = XCreateWindow(dpy, RootWindow(dpy, screen_), 0, 0, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), 0, depth_, InputOutput, visual_,
+                            CWBackPixel | CWEventMask, &attributes);
+        setProperties();
+        raster_.resize(width, height, backColour_);
+    }
+    if (!writer_) writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
+    gc_ = XCreateGC(dpy, id_, 0, nullptr);
+    // Someone else may destroy it: the daemon, or the host with its pane.
+    display_.watch(id_);
+}
+
+X11Window::~X11Window() {
+    // The window itself goes with the connection, or went with its parent.
+    if (gc_ != nullptr) XFreeGC(display_.get(), gc_);
+}
+
+void X11Window::setProperties() {
+    Display* dpy = display_.get();
+    XStoreName(dpy, id_, kWindowTitle);
+    const std::string title = kWindowTitle;
+    XChangeProperty(dpy, id_, display_.atom("_NET_WM_NAME"), display_.atom("UTF8_STRING"), 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+
+    XClassHint classHint{};
+    char name[] = "lightmatrix";
+    char className[] = "Lightmatrix";
+    classHint.res_name = name;
+    classHint.res_class = className;
+    XSetClassHint(dpy, id_, &classHint);
+
+    const long pid = getpid();
+    XChangeProperty(dpy, id_, display_.atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+
+    Atom deleteWindow = display_.atom("WM_DELETE_WINDOW");
+    XSetWMProtocols(dpy, id_, &deleteWindow, 1);
+
+    // The icon as 32-bit ARGB: width, height, then the pixels row by row.
+    const IconImage icon = drawIcon();
+    std::vector<unsigned long> data{IconImage::kSize, IconImage::kSize};
+    for (std::size_t i = 0; i < icon.pixels.size(); ++i) {
+        const Colour c = icon.pixels[i];
+        const unsigned long alpha = icon.opaque[i] ? 0xFFu : 0u;
+        data.push_back(alpha << 24 | static_cast<unsigned long>(redOf(c)) << 16 |
+                       static_cast<unsigned long>(greenOf(c)) << 8 |
+                       static_cast<unsigned long>(blueOf(c)));
+    }
+    XChangeProperty(dpy, id_, display_.atom("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(data.data()),
+                    static_cast<int>(data.size()));
+}
+
+void X11Window::connect(const LightScene& scene) {
+    scene_ = &scene;
+}
+
+void X11Window::setBackColor(Colour colour) {
+    backColour_ = colour;
+    if (!given_) XSetWindowBackground(display_.get(), id_, writer_->pixelOf(colour));
+    redrawAll();
+}
+
+void X11Window::setMaximized() {
+    if (given_) return;  // the daemon's window already covers its screen
+    Display* dpy = display_.get();
+    windowManager_ = display_.windowManagerRuns(screen_);
+    if (windowManager_) {
+        const Atom state = display_.atom("_NET_WM_STATE");
+        Atom fullScreen = display_.atom("_NET_WM_STATE_FULLSCREEN");
+        XChangeProperty(dpy, id_, state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&fullScreen), 1);
+    }
+    // With no window manager this is all there is; with one, it is where the
+    // window stands should the manager not honour the full-screen state.
+    const int width = DisplayWidth(dpy, screen_);
+    const int height = DisplayHeight(dpy, screen_);
+    XMoveResizeWindow(dpy, id_, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    resizeRaster(width, height);
+}
+
+void X11Window::show() {
+    shown_ = true;
+    redrawAll();
+    if (given_) {
+        // Already on the screen: no Expose will come for what is there now.
+        writer_->put(id_, gc_, raster_, raster_.bounds());
+        dirty_.clear();
+        firstFrame_ = std::chrono::steady_clock::now();
+        return;
+    }
+    XMapRaised(display_.get(), id_);
+}
+
+void X11Window::close() {
+    if (!closed_) {
+        closed_ = true;
+        shown_ = false;
+        if (!given_) XDestroyWindow(display_.get(), id_);
+        XFlush(display_.get());
+    }
+    program_.end();
+}
+
+void X11Window::invalidate(const TwipsRect& area) {
+    if (!shown_) return;  // showing the window draws it whole
+    const PixelRect pixels = mapping_.toPixels(area).intersect(raster_.bounds());
+    if (pixels.empty()) return;
+    if (dirtyMerged_) {
+        PixelRect& all = dirty_.front();
+        all = {std::min(all.left, pixels.left), std::min(all.top, pixels.top),
+               std::max(all.right, pixels.right), std::max(all.bottom, pixels.bottom)};
+        return;
+    }
+    dirty_.push_back(pixels);
+    if (dirty_.size() > kMaxDirtyAreas) {
+        PixelRect all = dirty_.front();
+        for (const PixelRect& r : dirty_)
+            all = {std::min(all.left, r.left), std::min(all.top, r.top),
+                   std::max(all.right, r.right), std::max(all.bottom, r.bottom)};
+        dirty_.assign(1, all);
+        dirtyMerged_ = true;
+    }
+}
+
+void X11Window::flush() {
+    if (scene_ != nullptr && shown_ && !closed_) {
+        for (const PixelRect& area : dirty_) {
+            renderArea(*scene_, backColour_, mapping_, area, raster_);
+            writer_->put(id_, gc_, raster_, area);
+        }
+    }
+    dirty_.clear();
+    dirtyMerged_ = false;
+}
+
+void X11Window::redrawAll() {
+    dirty_.clear();
+    dirtyMerged_ = false;
+    if (scene_ != nullptr && shown_)
+        renderArea(*scene_, backColour_, mapping_, raster_.bounds(), raster_);
+}
+
+void X11Window::resizeRaster(int width, int height) {
+    if (width == raster_.width && height == raster_.height) return;
+    raster_.resize(width, height, backColour_);
+    // The server exposes the resized window; the copy is ready for it.
+    redrawAll();
+}
+
+void X11Window::setChild(bool child) {
+    if (child == child_ || given_) return;
+    child_ = child;
+    Display* dpy = display_.get();
+    if (child) {
+        // Out of the window manager's hands before it moves into the pane, and
+        // not full screen any more.
+        XWithdrawWindow(dpy, id_, screen_);
+        XDeleteProperty(dpy, id_, display_.atom("_NET_WM_STATE"));
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        XChangeWindowAttributes(dpy, id_, CWOverrideRedirect, &attributes);
+        if (windowManager_) waitUntilWithdrawn();
+    } else {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = False;
+        XChangeWindowAttributes(dpy, id_, CWOverrideRedirect, &attributes);
+    }
+}
+
+// A window manager answers a withdrawal by taking the window out of its frame
+// and removing WM_STATE. Reparenting before that would race with it.
+void X11Window::waitUntilWithdrawn() {
+    Display* dpy = display_.get();
+    const Atom wmState = display_.atom("WM_STATE");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < deadline) {
+        XSync(dpy, False);
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        const bool read = XGetWindowProperty(dpy, id_, wmState, 0, 2, False, wmState, &type,
+                                             &format, &count, &after, &data) == Success;
+        const bool managed = read && type == wmState && count >= 1 && format == 32 &&
+                             reinterpret_cast<long*>(data)[0] != WithdrawnState;
+        if (data != nullptr) XFree(data);
+        if (!managed) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+bool X11Window::reparent(::Window parent) {
+    if (given_) return false;
+    Display* dpy = display_.get();
+    const ::Window target = parent == None ? RootWindow(dpy, screen_) : parent;
+    ErrorTrap trap(display_);
+    XReparentWindow(dpy, id_, target, 0, 0);
+    if (parent != None) {
+        // To learn when the host destroys its pane.
+        XSelectInput(dpy, parent, StructureNotifyMask);
+        display_.watch(parent);
+    }
+    return !trap.failed();
+}
+
+void X11Window::setOwner(::Window ownerWindow) {
+    if (given_) return;
+    ErrorTrap trap(display_);
+    XSetTransientForHint(display_.get(), id_, ownerWindow);
+}
+
+void X11Window::place(bool move, int x, int y, bool size, int width, int height) {
+    if (given_) return;
+    XWindowChanges changes{};
+    unsigned mask = 0;
+    if (move) {
+        changes.x = x;
+        changes.y = y;
+        mask |= CWX | CWY;
+    }
+    if (size) {
+        // X has no empty window; the copy keeps the size asked for.
+        changes.width = std::max(width, 1);
+        changes.height = std::max(height, 1);
+        mask |= CWWidth | CWHeight;
+    }
+    XConfigureWindow(display_.get(), id_, mask, &changes);
+    if (size) resizeRaster(std::max(width, 0), std::max(height, 0));
+}
+
+void X11Window::map() {
+    if (!given_) XMapWindow(display_.get(), id_);
+}
+
+void X11Window::handleEvent(const XEvent& event) {
+    switch (event.type) {
+        case Expose: {
+            flush();
+            if (!shown_) break;
+            const XExposeEvent& e = event.xexpose;
+            writer_->put(id_, gc_, raster_, {e.x, e.y, e.x + e.width, e.y + e.height});
+            if (!firstFrame_ && e.count == 0) {
+                XFlush(display_.get());
+                firstFrame_ = std::chrono::steady_clock::now();
+            }
+            break;
+        }
+        case ConfigureNotify:
+            if (event.xconfigure.window == id_)
+                resizeRaster(event.xconfigure.width, event.xconfigure.height);
+            break;
+        case MapNotify:
+            // With no window manager, nobody else gives the full-screen window
+            // the keyboard.
+            if (!given_ && !child_ && !windowManager_) {
+                ErrorTrap trap(display_);
+                XSetInputFocus(display_.get(), id_, RevertToPointerRoot, CurrentTime);
+            }
+            break;
+        case KeyPress:
+            if (keyDown_)
+                keyDown_(static_cast<Int16>(event.xkey.keycode), shiftState(event.xkey.state));
+            break;
+        case ButtonPress:
+            if (mouseDown_)
+                mouseDown_(buttonOf(event.xbutton.button), shiftState(event.xbutton.state),
+                           static_cast<float>(mapping_.toTwips(event.xbutton.x)),
+                           static_cast<float>(mapping_.toTwips(event.xbutton.y)));
+            break;
+        case ClientMessage:
+            if (event.xclient.message_type == display_.atom("WM_PROTOCOLS") &&
+                static_cast<Atom>(event.xclient.data.l[0]) == display_.atom("WM_DELETE_WINDOW"))
+                close();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace lightmatrix

@@ -1,0 +1,119 @@
+#pragma once
+
+// What the tests of the native X11 screen saver share: the program under
+// test, run in a private Xvfb with a private runtime directory (so that the
+// instance lock of one test never meets another's), and looks at the
+// display's windows.
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e/support/e2e.h"
+
+namespace lightmatrix::x11_test {
+
+using namespace std::chrono_literals;
+
+// The lightmatrix program of this build.
+std::string saverPath();
+
+// A private directory, removed with everything in it when the object goes.
+class TemporaryDirectory {
+  public:
+    explicit TemporaryDirectory(const std::string& tag);
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+class SaverSession {
+  public:
+    explicit SaverSession(int width = 1024, int height = 768);
+
+    const std::string& display() const { return xvfb_->display(); }
+    const e2e::Xvfb& xvfb() const { return *xvfb_; }
+    // DISPLAY and XDG_RUNTIME_DIR.
+    std::vector<std::string> env() const;
+    e2e::Process start(const std::vector<std::string>& arguments = {},
+                       const std::vector<std::string>& extraEnv = {}) const;
+    // Runs xdotool on the display; false if it failed.
+    bool xdotool(const std::vector<std::string>& arguments) const;
+    const std::string& scratch() const { return runtime_.path(); }
+    // Ends the X server now, as a lost connection would look to its clients.
+    void killServer() { xvfb_.reset(); }
+
+  private:
+    TemporaryDirectory runtime_;
+    std::unique_ptr<e2e::Xvfb> xvfb_;
+};
+
+// A connection of the test's own to the display.
+class Connection {
+  public:
+    explicit Connection(const std::string& display);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    ::Display* get() const { return display_; }
+    operator ::Display*() const { return display_; }
+
+  private:
+    ::Display* display_;
+};
+
+struct WindowInfo {
+    ::Window id = 0;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool viewable = false;
+    std::string name;
+};
+
+// The top-level window that the process `pid` made (by _NET_WM_PID), mapped
+// or not.
+std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid);
+std::optional<WindowInfo> describe(const std::string& display, ::Window window);
+// The children of `window`.
+std::vector<::Window> childrenOf(const std::string& display, ::Window window);
+
+// Waits until a screenshot (of `window`, or the whole screen) shows at least
+// `minimum` lit discs of a matrix laid out at `dpi` from the top-left corner,
+// and returns the last look at it.
+e2e::LightsSeen waitForLights(const std::string& display, int minimum,
+                              std::chrono::milliseconds timeout, unsigned long window = 0,
+                              double dpi = 96);
+
+// The colour at the centre of matrix light k's disc (k from 1), or -1 when
+// that centre lies outside the screenshot.
+Colour discCentre(const e2e::Screenshot& shot, int k, double dpi = 96);
+
+// NAME=VALUE lines of a file, as the program writes its run figures.
+std::map<std::string, long> readStats(const std::string& path);
+
+// Sees every window mapped on the display from the moment it is made.
+class MapWatch {
+  public:
+    explicit MapWatch(const std::string& display);
+    // The windows mapped since the watch began, children of the root or of
+    // any window the watch was told about.
+    std::vector<::Window> mapped();
+    void alsoWatch(::Window window);
+
+  private:
+    Connection connection_;
+    std::vector<::Window> mapped_;
+};
+
+}  // namespace lightmatrix::x11_test

@@ -7,7 +7,7 @@ packages=(
     cmake g++ make pkg-config clang clang-format libclang-rt-14-dev
     libgtest-dev libbenchmark-dev libx11-dev libgdk-pixbuf-2.0-dev
     g++-mingw-w64-x86-64-posix wine wine64
-    xvfb xdotool imagemagick x11-utils xscreensaver valgrind util-linux procps
+    xvfb xdotool imagemagick x11-utils xscreensaver openbox valgrind util-linux procps
 )
 
 missing=()

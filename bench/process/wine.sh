@@ -85,12 +85,20 @@ rss=$(status_kb "$saver" VmRSS)
 hwm=$(status_kb "$saver" VmHWM)
 other_names=$(for pid in "${others[@]}"; do comm_of "$pid"; done | sort | tr '\n' ' ')
 
-# End it as a user would: a click on the full-screen window.
+# End it as a user would: a click on the full-screen window, then, if that
+# did not end it, a key press; as a last resort a signal (no stats then).
 ended=$(now_ms)
 xdotool mousemove 100 100 click 1
-if ! wait_gone "$saver" 15; then
-    echo "the screen saver did not end on a click" >&2
-    kill "$saver" 2>/dev/null || true
+ended_by=click
+if ! wait_gone "$saver" 10; then
+    ended=$(now_ms)
+    xdotool key space
+    ended_by=key
+    if ! wait_gone "$saver" 10; then
+        echo "the screen saver did not end on a click or a key press" >&2
+        ended_by="nothing: killed"
+        kill "$saver" 2>/dev/null || true
+    fi
 fi
 gone=$(now_ms)
 status=0
@@ -120,6 +128,7 @@ first=$(stat_value "$stats" first_frame_ms 2>/dev/null || true)
     echo "exit_after_input_ms=$(( gone - ended ))"
     echo "rss_kb=$rss"
     echo "hwm_kb=$hwm"
+    echo "ended_by=$ended_by"
     echo "exit_status=$status"
 } >"$result"
 cat "$result"

@@ -16,6 +16,7 @@
 #   BUILD=build/mine scripts/bench.sh   another build directory (default build/release)
 #   MINGW_BUILD=build/mingw          where lightmatrix.scr is (built there when missing)
 #   SECONDS_MEASURED=30              the whole-process window
+#   COMMIT=abc1234                   the commit measured, outside a git checkout
 #
 # Exits 1 when the soak or the memcheck fails; targets that are missed are
 # reported in the results, not treated as failures of the command.
@@ -31,6 +32,11 @@ out="$build/bench-results"
 scripts/install-deps.sh
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+# The code measured; COMMIT names it when this runs outside a git checkout.
+commit=${COMMIT:-$(git rev-parse --short HEAD 2>/dev/null || echo unknown)}
+if git rev-parse --git-dir >/dev/null 2>&1 && [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+    commit="$commit with uncommitted changes"
+fi
 echo "== building $build (release preset)"
 cmake --preset release -B "$build" >/dev/null
 cmake --build "$build" -j "$jobs" --target lightmatrix_bench lightmatrix_soak lightmatrix_instructions
@@ -128,7 +134,7 @@ cpu_model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
 {
     echo "## Results"
     echo
-    echo "Measured by \`scripts/bench.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD)."
+    echo "Measured by \`scripts/bench.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'), commit $commit."
     echo
     echo "- Machine: $cpu_model, $(nproc) cores, $(free -g | awk '/^Mem:/ { print $2 }') GB;" \
         "$(. /etc/os-release && echo "$PRETTY_NAME"), Linux $(uname -r)."

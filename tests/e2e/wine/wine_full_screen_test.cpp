@@ -177,5 +177,28 @@ TEST_F(WineFullScreen, ASecondInstanceEndsAtOnceShowingNothingAndTheFirstRunsOn)
     EXPECT_EQ(first.wait(30s), 0) << first.errorOutput();
 }
 
+TEST_F(WineFullScreen, AtAHigherDpiTheLightsAreLaidOutAtThatDpi) {
+    // 144 dpi: a light's 100 twips are 10 pixels, not 6 2/3.
+    struct Restore {
+        ~Restore() {
+            session->setDpi(96);
+            session->endWindowsProcesses();
+        }
+    } restore;
+    session->setDpi(144);
+    session->endWindowsProcesses();
+
+    Process saver = startSaver();
+    const LightsSeen seen = waitForLights(session->display(), 10, 60s, 144);
+    EXPECT_GE(seen.litDiscs, 10);
+    EXPECT_EQ(seen.strayPixels, 0);
+    EXPECT_EQ(seen.mixedDiscs, 0);
+    // The same screen read as a 96-dpi matrix does not fit.
+    const LightsSeen at96 = e2e::inspectLights(e2e::capture(session->display()), 0, 0, 96);
+    EXPECT_GT(at96.strayPixels + at96.mixedDiscs, 0);
+    ASSERT_TRUE(session->xdotool({"key", "space"}));
+    EXPECT_EQ(saver.wait(30s), 0) << saver.errorOutput();
+}
+
 }  // namespace
 }  // namespace lightmatrix::wine_test

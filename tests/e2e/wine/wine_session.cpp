@@ -98,6 +98,13 @@ bool WineSession::xdotool(const std::vector<std::string>& arguments) const {
     return e2e::run(argv, {xvfb_.env()}, 30s) == 0;
 }
 
+void WineSession::setDpi(int dpi) const {
+    if (e2e::run({"wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t",
+                  "REG_DWORD", "/d", std::to_string(dpi), "/f"},
+                 env(), 120s) != 0)
+        throw std::runtime_error("cannot set the prefix's DPI");
+}
+
 std::string WineSession::scratchDirectory() const {
     const std::string directory = std::string(LIGHTMATRIX_WINE_PREFIXES) + "/" + name_ + "-files";
     fs::create_directories(directory);
@@ -171,11 +178,11 @@ std::string outputOf(const e2e::Process& process) {
 }
 
 e2e::LightsSeen waitForLights(const std::string& display, int minimum,
-                              std::chrono::milliseconds timeout) {
+                              std::chrono::milliseconds timeout, double dpi) {
     e2e::LightsSeen seen;
     e2e::waitUntil(
         [&] {
-            seen = e2e::inspectLights(e2e::capture(display));
+            seen = e2e::inspectLights(e2e::capture(display), 0, 0, dpi);
             return seen.litDiscs >= minimum;
         },
         timeout);

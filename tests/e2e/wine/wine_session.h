@@ -53,6 +53,9 @@ class WineSession {
     void endWindowsProcesses() const;
     // Runs xdotool on the display; false if it failed.
     bool xdotool(const std::vector<std::string>& arguments) const;
+    // Sets the logical DPI of the prefix's screen; it holds for programs
+    // started after the next endWindowsProcesses().
+    void setDpi(int dpi) const;
     // A directory of the build for the test's own files.
     std::string scratchDirectory() const;
 
@@ -99,9 +102,9 @@ std::optional<Geometry> findMappedWindow(const std::string& display, const std::
 // What a Windows program wrote to standard output, its CR LF line ends made LF.
 std::string outputOf(const e2e::Process& process);
 
-// Waits until a screenshot shows at least `minimum` lit discs of the matrix at
-// the top-left of the screen, and returns the last look at it.
+// Waits until a screenshot shows at least `minimum` lit discs of the matrix
+// laid out at `dpi` at the top-left of the screen, and returns the last look.
 e2e::LightsSeen waitForLights(const std::string& display, int minimum,
-                              std::chrono::milliseconds timeout);
+                              std::chrono::milliseconds timeout, double dpi = 96);
 
 }  // namespace lightmatrix::wine_test

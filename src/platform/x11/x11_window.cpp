@@ -20,6 +20,9 @@ namespace {
 // an overlapped window with caption, frame and system menu, clipping children.
 constexpr Int32 kTopLevelStyle = 0x16CF0000;
 
+// How often an embedded window puts itself back where it was put.
+constexpr int kMaxCorrections = 20;
+
 // More separate changed areas than this are sent as one rectangle around them.
 constexpr std::size_t kMaxDirtyAreas = 32;
 
@@ -70,7 +73,8 @@ X11Window::X11Window(X11Display& display, Program& program, ::Window given)
         visual_ = attributes.visual;
         depth_ = attributes.depth;
         XSelectInput(dpy, id_, ExposureMask | StructureNotifyMask);
-        raster_.resize(attributes.width, attributes.height, backColour_);
+        clientWidth_ = attributes.width;
+        clientHeight_ = attributes.height;
     } else {
         screen_ = DefaultScreen(dpy);
         visual_ = DefaultVisual(dpy, screen_);
@@ -86,7 +90,8 @@ X11Window::X11Window(X11Display& display, Program& program, ::Window given)
                             static_cast<unsigned>(height), 0, depth_, InputOutput, visual_,
                             CWBackPixel | CWEventMask, &attributes);
         setProperties();
-        raster_.resize(width, height, backColour_);
+        clientWidth_ = width;
+        clientHeight_ = height;
     }
     if (!writer_) writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
     gc_ = XCreateGC(dpy, id_, 0, nullptr);
@@ -144,6 +149,8 @@ void X11Window::setBackColor(Colour colour) {
     backColour_ = colour;
     if (!given_) XSetWindowBackground(display_.get(), id_, writer_->pixelOf(colour));
     redrawAll();
+    // Everything on the screen changes: the server exposes it all again.
+    if (shown_) XClearArea(display_.get(), id_, 0, 0, 0, 0, True);
 }
 
 void X11Window::setMaximized() {
@@ -161,14 +168,29 @@ void X11Window::setMaximized() {
     const int width = DisplayWidth(dpy, screen_);
     const int height = DisplayHeight(dpy, screen_);
     XMoveResizeWindow(dpy, id_, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    resizeRaster(width, height);
+    setClientSize(width, height);
 }
 
 void X11Window::show() {
     shown_ = true;
+    // Where the lights reach, now that they all exist.
+    extent_ = {};
+    if (scene_ != nullptr) {
+        for (Int32 i = 0; i < scene_->indexLimit(); ++i) {
+            const LightRecord* light = scene_->find(static_cast<Int16>(i));
+            if (light == nullptr || !light->visible) continue;
+            const PixelRect cell = mapping_.toPixels(
+                {light->left, light->top, static_cast<double>(light->left) + light->width,
+                 static_cast<double>(light->top) + light->height});
+            extent_.right = std::max(extent_.right, cell.right);
+            extent_.bottom = std::max(extent_.bottom, cell.bottom);
+        }
+    }
+    fitRaster();
     redrawAll();
     if (given_) {
         // Already on the screen: no Expose will come for what is there now.
+        fillBackground({0, 0, clientWidth_, clientHeight_});
         writer_->put(id_, gc_, raster_, raster_.bounds());
         dirty_.clear();
         firstFrame_ = std::chrono::steady_clock::now();
@@ -189,8 +211,17 @@ void X11Window::close() {
 
 void X11Window::invalidate(const TwipsRect& area) {
     if (!shown_) return;  // showing the window draws it whole
-    const PixelRect pixels = mapping_.toPixels(area).intersect(raster_.bounds());
+    const PixelRect pixels = mapping_.toPixels(area).intersect({0, 0, clientWidth_, clientHeight_});
     if (pixels.empty()) return;
+    if (pixels.right > extent_.right || pixels.bottom > extent_.bottom) {
+        // Something now stands beyond the copy: widen it, which redraws it all.
+        extent_.right = std::max(extent_.right, pixels.right);
+        extent_.bottom = std::max(extent_.bottom, pixels.bottom);
+        fitRaster();
+        dirty_.assign(1, raster_.bounds());
+        dirtyMerged_ = true;
+        return;
+    }
     if (dirtyMerged_) {
         PixelRect& all = dirty_.front();
         all = {std::min(all.left, pixels.left), std::min(all.top, pixels.top),
@@ -226,11 +257,31 @@ void X11Window::redrawAll() {
         renderArea(*scene_, backColour_, mapping_, raster_.bounds(), raster_);
 }
 
-void X11Window::resizeRaster(int width, int height) {
+void X11Window::setClientSize(int width, int height) {
+    clientWidth_ = width;
+    clientHeight_ = height;
+    fitRaster();
+}
+
+void X11Window::fitRaster() {
+    const Int32 width = std::min(clientWidth_, extent_.right);
+    const Int32 height = std::min(clientHeight_, extent_.bottom);
     if (width == raster_.width && height == raster_.height) return;
     raster_.resize(width, height, backColour_);
-    // The server exposes the resized window; the copy is ready for it.
+    // The server exposes a resized window; the copy is ready for it.
     redrawAll();
+}
+
+// The background outside the copy, where no light stands.
+void X11Window::fillBackground(const PixelRect& area) {
+    XSetForeground(display_.get(), gc_, writer_->pixelOf(backColour_));
+    const PixelRect right = area.intersect({raster_.width, 0, clientWidth_, clientHeight_});
+    const PixelRect below = area.intersect({0, raster_.height, raster_.width, clientHeight_});
+    for (const PixelRect& r : {right, below})
+        if (!r.empty())
+            XFillRectangle(display_.get(), id_, gc_, r.left, r.top,
+                           static_cast<unsigned>(r.right - r.left),
+                           static_cast<unsigned>(r.bottom - r.top));
 }
 
 void X11Window::setChild(bool child) {
@@ -240,12 +291,13 @@ void X11Window::setChild(bool child) {
     if (child) {
         // Out of the window manager's hands before it moves into the pane, and
         // not full screen any more.
+        if (windowManager_) waitForWindowManager(true);
         XWithdrawWindow(dpy, id_, screen_);
+        if (windowManager_) waitForWindowManager(false);
         XDeleteProperty(dpy, id_, display_.atom("_NET_WM_STATE"));
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
         XChangeWindowAttributes(dpy, id_, CWOverrideRedirect, &attributes);
-        if (windowManager_) waitUntilWithdrawn();
     } else {
         XSetWindowAttributes attributes{};
         attributes.override_redirect = False;
@@ -253,25 +305,38 @@ void X11Window::setChild(bool child) {
     }
 }
 
-// A window manager answers a withdrawal by taking the window out of its frame
-// and removing WM_STATE. Reparenting before that would race with it.
-void X11Window::waitUntilWithdrawn() {
+// Whether the window manager holds the window: it marks the windows it
+// manages with WM_STATE and keeps them in a frame of its own.
+bool X11Window::managedByWindowManager() {
     Display* dpy = display_.get();
     const Atom wmState = display_.atom("WM_STATE");
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool read = XGetWindowProperty(dpy, id_, wmState, 0, 2, False, wmState, &type, &format,
+                                         &count, &after, &data) == Success;
+    const bool marked = read && type == wmState && count >= 1 && format == 32 &&
+                        reinterpret_cast<long*>(data)[0] != WithdrawnState;
+    if (data != nullptr) XFree(data);
+    ::Window root = None;
+    ::Window parent = None;
+    ::Window* children = nullptr;
+    unsigned n = 0;
+    const bool framed = XQueryTree(dpy, id_, &root, &parent, &children, &n) != 0 && parent != root;
+    if (children != nullptr) XFree(children);
+    return marked || framed;
+}
+
+// Waits, a little while at most, until the window manager has or has not got
+// the window. Taking it away in the middle of either races with the manager,
+// which would then frame, move or resize it after it went into the pane.
+void X11Window::waitForWindowManager(bool managed) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (std::chrono::steady_clock::now() < deadline) {
-        XSync(dpy, False);
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        const bool read = XGetWindowProperty(dpy, id_, wmState, 0, 2, False, wmState, &type,
-                                             &format, &count, &after, &data) == Success;
-        const bool managed = read && type == wmState && count >= 1 && format == 32 &&
-                             reinterpret_cast<long*>(data)[0] != WithdrawnState;
-        if (data != nullptr) XFree(data);
-        if (!managed) return;
+        XSync(display_.get(), False);
+        if (managedByWindowManager() == managed) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
@@ -282,6 +347,7 @@ bool X11Window::reparent(::Window parent) {
     const ::Window target = parent == None ? RootWindow(dpy, screen_) : parent;
     ErrorTrap trap(display_);
     XReparentWindow(dpy, id_, target, 0, 0);
+    pane_ = parent;
     if (parent != None) {
         // To learn when the host destroys its pane.
         XSelectInput(dpy, parent, StructureNotifyMask);
@@ -312,11 +378,56 @@ void X11Window::place(bool move, int x, int y, bool size, int width, int height)
         mask |= CWWidth | CWHeight;
     }
     XConfigureWindow(display_.get(), id_, mask, &changes);
-    if (size) resizeRaster(std::max(width, 0), std::max(height, 0));
+    if (size) setClientSize(std::max(width, 0), std::max(height, 0));
+    if (!placedSet_) {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display_.get(), id_, &attributes);
+        placed_ = {static_cast<short>(attributes.x), static_cast<short>(attributes.y),
+                   static_cast<unsigned short>(attributes.width),
+                   static_cast<unsigned short>(attributes.height)};
+        placedSet_ = true;
+    }
+    if (move) {
+        placed_.x = static_cast<short>(x);
+        placed_.y = static_cast<short>(y);
+    }
+    if (size) {
+        placed_.width = static_cast<unsigned short>(changes.width);
+        placed_.height = static_cast<unsigned short>(changes.height);
+    }
 }
 
 void X11Window::map() {
     if (!given_) XMapWindow(display_.get(), id_);
+}
+
+// Puts an embedded window back into its pane, at its place and size, when
+// something else changed them; true if it did.
+bool X11Window::correctEmbedding(const XEvent& event) {
+    if (!child_ || pane_ == None || !placedSet_ || corrections_ >= kMaxCorrections) return false;
+    Display* dpy = display_.get();
+    if (event.type == ReparentNotify && event.xreparent.window == id_ &&
+        event.xreparent.parent != pane_) {
+        ++corrections_;
+        ErrorTrap trap(display_);
+        XReparentWindow(dpy, id_, pane_, placed_.x, placed_.y);
+        XMapWindow(dpy, id_);
+        return true;
+    }
+    if (event.type == UnmapNotify && event.xunmap.window == id_) {
+        ++corrections_;
+        XMapWindow(dpy, id_);
+        return true;
+    }
+    const XConfigureEvent& c = event.xconfigure;
+    if (event.type == ConfigureNotify && c.window == id_ && !c.send_event &&
+        (c.x != placed_.x || c.y != placed_.y || c.width != placed_.width ||
+         c.height != placed_.height)) {
+        ++corrections_;
+        XMoveResizeWindow(dpy, id_, placed_.x, placed_.y, placed_.width, placed_.height);
+        return true;
+    }
+    return false;
 }
 
 void X11Window::handleEvent(const XEvent& event) {
@@ -325,7 +436,9 @@ void X11Window::handleEvent(const XEvent& event) {
             flush();
             if (!shown_) break;
             const XExposeEvent& e = event.xexpose;
-            writer_->put(id_, gc_, raster_, {e.x, e.y, e.x + e.width, e.y + e.height});
+            const PixelRect exposed{e.x, e.y, e.x + e.width, e.y + e.height};
+            fillBackground(exposed);
+            writer_->put(id_, gc_, raster_, exposed);
             if (!firstFrame_ && e.count == 0) {
                 XFlush(display_.get());
                 firstFrame_ = std::chrono::steady_clock::now();
@@ -333,8 +446,11 @@ void X11Window::handleEvent(const XEvent& event) {
             break;
         }
         case ConfigureNotify:
-            if (event.xconfigure.window == id_)
-                resizeRaster(event.xconfigure.width, event.xconfigure.height);
+        case ReparentNotify:
+        case UnmapNotify:
+            if (correctEmbedding(event)) break;
+            if (event.type == ConfigureNotify && event.xconfigure.window == id_)
+                setClientSize(event.xconfigure.width, event.xconfigure.height);
             break;
         case MapNotify:
             // With no window manager, nobody else gives the full-screen window

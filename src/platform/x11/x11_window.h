@@ -19,8 +19,9 @@ namespace lightmatrix {
 class X11PicturePanel;
 
 // The program's window on X11. It keeps its own copy of what it shows, a
-// raster drawn from the light scene, and sends the server only the cells
-// that changed; on Expose it sends the exposed part again from that copy.
+// raster drawn from the light scene over the part of the window that the
+// lights cover, and sends the server only the cells that changed; on Expose
+// it sends the exposed part again from that copy.
 //
 // Either a window of its own (full screen, or moved into a preview pane), or
 // a window given by a screen-saver daemon. The daemon owns input on its
@@ -68,17 +69,21 @@ class X11Window : public Window, public RepaintSink {
     int screen() const { return screen_; }
     Visual* visual() const { return visual_; }
     int depth() const { return depth_; }
-    Int32 clientWidth() const { return raster_.width; }
-    Int32 clientHeight() const { return raster_.height; }
+    Int32 clientWidth() const { return clientWidth_; }
+    Int32 clientHeight() const { return clientHeight_; }
     const PixelMapping& mapping() const { return mapping_; }
     // When the window first showed its lights on the screen.
     std::optional<std::chrono::steady_clock::time_point> firstFrame() const { return firstFrame_; }
 
   private:
     void setProperties();
-    void resizeRaster(int width, int height);
+    void setClientSize(int width, int height);
+    void fitRaster();
     void redrawAll();
-    void waitUntilWithdrawn();
+    void fillBackground(const PixelRect& area);
+    bool managedByWindowManager();
+    void waitForWindowManager(bool managed);
+    bool correctEmbedding(const XEvent& event);
 
     X11Display& display_;
     Program& program_;
@@ -92,6 +97,11 @@ class X11Window : public Window, public RepaintSink {
     std::unique_ptr<PixelWriter> writer_;
     GC gc_ = nullptr;
     const LightScene* scene_ = nullptr;
+    Int32 clientWidth_ = 0;
+    Int32 clientHeight_ = 0;
+    // The copy covers the client area only as far as lights reach: beyond
+    // them the window shows nothing but its background.
+    PixelRect extent_;
     Raster raster_;
     Colour backColour_;
     std::vector<PixelRect> dirty_;
@@ -99,6 +109,12 @@ class X11Window : public Window, public RepaintSink {
     bool shown_ = false;
     std::optional<std::chrono::steady_clock::time_point> firstFrame_;
     bool child_ = false;
+    // Where the preview put the window. A window manager letting go of it may
+    // still move, resize or reparent it a moment later; it goes back.
+    ::Window pane_ = None;
+    XRectangle placed_{};
+    bool placedSet_ = false;
+    int corrections_ = 0;
     bool closed_ = false;
     KeyDownHandler keyDown_;
     MouseDownHandler mouseDown_;

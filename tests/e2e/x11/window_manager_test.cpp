@@ -72,8 +72,12 @@ class X11UnderAWindowManager : public ::testing::Test {
         ASSERT_TRUE(e2e::waitUntil([&] { return probeWindowGetsMapped(); }, 30s));
     }
 
-    bool probeWindowGetsMapped() const {
-        Connection x(session_.display());
+    // The probe's connection stays open for the whole test: a new connection
+    // would get the same window ids, which the window manager may still
+    // remember for a moment as the probe's.
+    bool probeWindowGetsMapped() {
+        if (!probes_) probes_ = std::make_unique<Connection>(session_.display());
+        Connection& x = *probes_;
         const ::Window probe =
             XCreateSimpleWindow(x, DefaultRootWindow(x.get()), 0, 0, 50, 50, 0, 0, 0);
         XMapWindow(x, probe);
@@ -92,6 +96,7 @@ class X11UnderAWindowManager : public ::testing::Test {
 
     SaverSession session_;
     std::optional<Process> windowManager_;
+    std::unique_ptr<Connection> probes_;
 };
 
 TEST_F(X11UnderAWindowManager, TheWindowAsksForFullScreenAndCoversTheScreen) {
@@ -137,7 +142,8 @@ TEST_F(X11UnderAWindowManager, APreviewMovesIntoAPaneOfAManagedWindow) {
     ASSERT_TRUE(e2e::waitUntil(
         [&] {
             const auto info = describe(session_.display(), pane);
-            return info && info->viewable;
+            const auto frame = describe(session_.display(), host);
+            return info && info->viewable && frame && frame->width == 500;
         },
         30s));
 

@@ -33,25 +33,6 @@ void expectFullScreenLights(const SaverSession& session, const Process& saver,
     EXPECT_EQ(window->height, session.xvfb().height()) << what;
 }
 
-// The window's icon as the window manager reads it: 32 x 32 ARGB.
-std::vector<unsigned long> iconOf(const std::string& display, ::Window window) {
-    Connection x(display);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::vector<unsigned long> icon;
-    if (XGetWindowProperty(x, window, XInternAtom(x, "_NET_WM_ICON", False), 0, 4096, False,
-                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-        format == 32) {
-        const auto* values = reinterpret_cast<unsigned long*>(data);
-        icon.assign(values, values + count);
-    }
-    if (data != nullptr) XFree(data);
-    return icon;
-}
-
 TEST(X11FullScreen, LightsPileUpOnABlackScreenUntilAKeyIsPressed) {
     SaverSession session;
     const std::string statsFile = session.scratch() + "/stats.txt";
@@ -61,7 +42,8 @@ TEST(X11FullScreen, LightsPileUpOnABlackScreenUntilAKeyIsPressed) {
     // The icon is the program's own picture, with its transparent corners.
     const auto window = windowOfProcess(session.display(), saver.pid());
     ASSERT_TRUE(window.has_value());
-    const auto icon = iconOf(session.display(), window->id);
+    const auto icon =
+        propertyOf(Connection(session.display()), window->id, "_NET_WM_ICON", XA_CARDINAL);
     const IconImage expected = drawIcon();
     ASSERT_EQ(icon.size(), 2u + 32u * 32u);
     EXPECT_EQ(icon[0], 32u);

@@ -15,38 +15,19 @@ using e2e::Process;
 
 bool windowManagerRuns(const std::string& display) {
     Connection x(display);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    const bool read =
-        XGetWindowProperty(x, DefaultRootWindow(x.get()),
-                           XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
-                           XA_WINDOW, &type, &format, &count, &after, &data) == Success;
-    if (data != nullptr) XFree(data);
-    return read && type == XA_WINDOW && count == 1;
+    return propertyOf(x, DefaultRootWindow(x.get()), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW)
+               .size() == 1;
 }
 
 std::vector<std::string> atomsOf(const std::string& display, ::Window window,
                                  const char* property) {
     Connection x(display);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
     std::vector<std::string> names;
-    if (XGetWindowProperty(x, window, XInternAtom(x, property, False), 0, 64, False, XA_ATOM, &type,
-                           &format, &count, &after, &data) == Success &&
-        format == 32) {
-        for (unsigned long i = 0; i < count; ++i) {
-            char* name = XGetAtomName(x, reinterpret_cast<Atom*>(data)[i]);
-            names.emplace_back(name);
-            XFree(name);
-        }
+    for (const unsigned long atom : propertyOf(x, window, property, XA_ATOM)) {
+        char* name = XGetAtomName(x, atom);
+        names.emplace_back(name);
+        XFree(name);
     }
-    if (data != nullptr) XFree(data);
     return names;
 }
 

@@ -65,21 +65,6 @@ int ignoreErrors(::Display*, XErrorEvent*) {
     return 0;
 }
 
-std::optional<long> cardinal(::Display* x, ::Window window, const char* property) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::optional<long> value;
-    if (XGetWindowProperty(x, window, XInternAtom(x, property, False), 0, 1, False, XA_CARDINAL,
-                           &type, &format, &count, &after, &data) == Success &&
-        type == XA_CARDINAL && format == 32 && count == 1)
-        value = reinterpret_cast<long*>(data)[0];
-    if (data != nullptr) XFree(data);
-    return value;
-}
-
 std::optional<WindowInfo> describeOn(::Display* x, ::Window window) {
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(x, window, &attributes) == 0) return std::nullopt;
@@ -99,6 +84,24 @@ std::optional<WindowInfo> describeOn(::Display* x, ::Window window) {
 }
 
 }  // namespace
+
+std::vector<unsigned long> propertyOf(::Display* x, ::Window window, const char* property,
+                                      Atom type) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> values;
+    if (XGetWindowProperty(x, window, XInternAtom(x, property, False), 0, 65536, False, type,
+                           &actualType, &format, &count, &after, &data) == Success &&
+        actualType == type && format == 32) {
+        const auto* longs = reinterpret_cast<unsigned long*>(data);
+        values.assign(longs, longs + count);
+    }
+    if (data != nullptr) XFree(data);
+    return values;
+}
 
 std::optional<WindowInfo> describe(const std::string& display, ::Window window) {
     Connection x(display);
@@ -131,7 +134,8 @@ std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid)
     auto previous = XSetErrorHandler(ignoreErrors);
     std::optional<WindowInfo> found;
     for (const ::Window window : childrenOf(display, DefaultRootWindow(x.get()))) {
-        if (cardinal(x, window, "_NET_WM_PID") == pid) {
+        const auto pids = propertyOf(x, window, "_NET_WM_PID", XA_CARDINAL);
+        if (pids.size() == 1 && pids[0] == static_cast<unsigned long>(pid)) {
             found = describeOn(x, window);
             break;
         }

@@ -81,6 +81,11 @@ struct WindowInfo {
     std::string name;
 };
 
+// The 32-bit values of a window's property of type `type` (XA_CARDINAL,
+// XA_ATOM, XA_WINDOW), empty when it has none.
+std::vector<unsigned long> propertyOf(::Display* x, ::Window window, const char* property,
+                                      Atom type);
+
 // The top-level window that the process `pid` made (by _NET_WM_PID), mapped
 // or not.
 std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid);

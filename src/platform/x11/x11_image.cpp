@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "common/runtime_error.h"
 
@@ -23,6 +22,8 @@ PixelWriter::PixelWriter(Display* display, Visual* visual, int depth)
     red_ = channelOf(visual->red_mask);
     green_ = channelOf(visual->green_mask);
     blue_ = channelOf(visual->blue_mask);
+    rgb888_ =
+        visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
 }
 
 PixelWriter::Channel PixelWriter::channelOf(unsigned long mask) {
@@ -57,24 +58,36 @@ void PixelWriter::put(Drawable drawable, GC gc, const Raster& raster, const Pixe
         XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
                                      nullptr, width, rows, 32, 0);
         if (image == nullptr) raise(ErrorKind::Platform, "cannot create an X image");
-        scratch_.resize(static_cast<std::size_t>(image->bytes_per_line) * rows);
-        image->data = scratch_.data();
+        scratch_.resize((static_cast<std::size_t>(image->bytes_per_line) * rows + 3) / 4);
+        image->data = reinterpret_cast<char*>(scratch_.data());
 
         const bool direct32 =
             image->bits_per_pixel == 32 &&
             image->byte_order == (std::endian::native == std::endian::little ? LSBFirst : MSBFirst);
         for (unsigned row = 0; row < rows; ++row) {
             const Int32 y = top + static_cast<Int32>(row);
-            char* line = scratch_.data() + static_cast<std::ptrdiff_t>(row) * image->bytes_per_line;
-            for (unsigned column = 0; column < width; ++column) {
-                const Colour colour = raster.at(clip.left + static_cast<Int32>(column), y);
-                const unsigned long pixel = pixelOf(colour);
-                if (direct32) {
-                    const auto value = static_cast<std::uint32_t>(pixel);
-                    std::memcpy(line + 4 * column, &value, sizeof value);
+            const Colour* from =
+                raster.pixels.data() +
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(raster.width) +
+                static_cast<std::size_t>(clip.left);
+            if (direct32) {
+                std::uint32_t* line =
+                    scratch_.data() + static_cast<std::size_t>(row) *
+                                          static_cast<std::size_t>(image->bytes_per_line / 4);
+                if (rgb888_) {
+                    // 0x00BBGGRR to 0x00RRGGBB.
+                    for (unsigned column = 0; column < width; ++column) {
+                        const auto c = static_cast<std::uint32_t>(from[column]);
+                        line[column] = (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+                    }
                 } else {
-                    XPutPixel(image, static_cast<int>(column), static_cast<int>(row), pixel);
+                    for (unsigned column = 0; column < width; ++column)
+                        line[column] = static_cast<std::uint32_t>(pixelOf(from[column]));
                 }
+            } else {
+                for (unsigned column = 0; column < width; ++column)
+                    XPutPixel(image, static_cast<int>(column), static_cast<int>(row),
+                              pixelOf(from[column]));
             }
         }
         XPutImage(display_, drawable, gc, image, 0, 0, clip.left + dx, top + dy, width, rows);

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "common/colour.h"
@@ -38,7 +39,9 @@ class PixelWriter {
     Visual* visual_;
     int depth_;
     Channel red_, green_, blue_;
-    std::vector<char> scratch_;
+    // Red, green and blue in bits 16, 8 and 0, as nearly every display has them.
+    bool rgb888_ = false;
+    std::vector<std::uint32_t> scratch_;
 };
 
 }  // namespace lightmatrix

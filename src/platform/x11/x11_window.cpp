@@ -186,8 +186,7 @@ void X11Window::show() {
             extent_.bottom = std::max(extent_.bottom, cell.bottom);
         }
     }
-    fitRaster();
-    redrawAll();
+    if (!fitRaster()) redrawAll();
     if (given_) {
         // Already on the screen: no Expose will come for what is there now.
         fillBackground({0, 0, clientWidth_, clientHeight_});
@@ -263,13 +262,14 @@ void X11Window::setClientSize(int width, int height) {
     fitRaster();
 }
 
-void X11Window::fitRaster() {
+bool X11Window::fitRaster() {
     const Int32 width = std::min(clientWidth_, extent_.right);
     const Int32 height = std::min(clientHeight_, extent_.bottom);
-    if (width == raster_.width && height == raster_.height) return;
+    if (width == raster_.width && height == raster_.height) return false;
     raster_.resize(width, height, backColour_);
     // The server exposes a resized window; the copy is ready for it.
     redrawAll();
+    return true;
 }
 
 // The background outside the copy, where no light stands.

@@ -78,7 +78,9 @@ class X11Window : public Window, public RepaintSink {
   private:
     void setProperties();
     void setClientSize(int width, int height);
-    void fitRaster();
+    // Sizes the copy to the client area as far as the lights reach; true if
+    // that changed its size (and drew it anew).
+    bool fitRaster();
     void redrawAll();
     void fillBackground(const PixelRect& area);
     bool managedByWindowManager();

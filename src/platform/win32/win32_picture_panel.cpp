@@ -19,7 +19,7 @@ void registerClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.style = CS_OWNDC;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         raise(ErrorKind::Platform, "cannot register the picture panel's class");

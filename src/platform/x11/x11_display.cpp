@@ -31,9 +31,13 @@ X11Display::X11Display() {
 }
 
 X11Display::~X11Display() {
+    // What goes wrong now concerns resources that are being released anyway,
+    // such as a GC whose window vanished before it could be made.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    XSync(display_, False);
+    XCloseDisplay(display_);
     XSetErrorHandler(previousHandler_);
     XSetIOErrorHandler(nullptr);
-    XCloseDisplay(display_);
     current = nullptr;
 }
 

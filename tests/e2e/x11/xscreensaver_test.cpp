@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -229,6 +230,47 @@ TEST_F(XScreenSaverTest, EveryScreenShowsLightsAndSwitchingHacksLeavesNoneBlank)
     }
     ASSERT_EQ(command({"-deactivate"}), 0);
     EXPECT_TRUE(e2e::waitUntil([&] { return processesOf(installedSaver()).empty(); }, 15s));
+}
+
+// The daemon's part played by the test: a window of its own named in
+// XSCREENSAVER_WINDOW, in hex as the daemon writes it, or in decimal.
+TEST(X11GivenWindow, TheSaverDrawsInTheNamedWindowAndMakesNoneOfItsOwn) {
+    SaverSession session;
+    Connection x(session.display());
+    // Black, as the daemon's is: the lights are all that can show there.
+    const ::Window given =
+        XCreateSimpleWindow(x, DefaultRootWindow(x.get()), 0, 0, 640, 480, 0, 0, 0);
+    XMapWindow(x, given);
+    XSync(x, False);
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "0x%lx", given);
+    for (const std::string& name : {std::string(hex), std::to_string(given)}) {
+        Process saver = session.start({}, {"XSCREENSAVER_WINDOW=" + name});
+        const LightsSeen seen = waitForLights(session.display(), 10, 30s, given);
+        EXPECT_GE(seen.litDiscs, 10) << name << "\n" << saver.errorOutput();
+        EXPECT_EQ(seen.strayPixels, 0) << name;
+        EXPECT_EQ(seen.mixedDiscs, 0) << name;
+        EXPECT_FALSE(windowOfProcess(session.display(), saver.pid()).has_value()) << name;
+        // The daemon ends it with SIGTERM.
+        saver.signal(SIGTERM);
+        EXPECT_EQ(saver.wait(10s), 0) << name << "\n" << saver.errorOutput();
+        EXPECT_EQ(saver.errorOutput(), "") << name;
+    }
+    // Destroying the window ends the saver quietly.
+    Process saver = session.start({}, {"XSCREENSAVER_WINDOW=" + std::string(hex)});
+    ASSERT_GE(waitForLights(session.display(), 1, 30s, given).litDiscs, 1) << saver.errorOutput();
+    XDestroyWindow(x, given);
+    XSync(x, False);
+    EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();
+    EXPECT_EQ(saver.errorOutput(), "");
+
+    // A value that names no window at all is an error.
+    for (const std::string bad : {"abc", "0x", "12abc"}) {
+        Process wrong = session.start({}, {"XSCREENSAVER_WINDOW=" + bad});
+        EXPECT_EQ(wrong.wait(10s), 1) << bad;
+        EXPECT_NE(wrong.errorOutput().find("XSCREENSAVER_WINDOW"), std::string::npos)
+            << bad << ": " << wrong.errorOutput();
+    }
 }
 
 }  // namespace

@@ -19,12 +19,12 @@ echo "No display: running lightmatrix for 5 seconds in a private Xvfb."
 exec 3<> <(:)
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null || true; rm -rf "${XDG_RUNTIME_DIR:-/nonexistent}/lightmatrix.lock"' EXIT
+# A private display gets a private instance lock too.
+private_dir=$(mktemp -d)
+trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null || true; rm -rf "$private_dir"' EXIT
 read -r -t 20 number <&3
 export DISPLAY=":$number"
-# A private display gets a private instance lock too.
-XDG_RUNTIME_DIR=$(mktemp -d)
-export XDG_RUNTIME_DIR
+export XDG_RUNTIME_DIR="$private_dir"
 "$saver" "$@" &
 saver_pid=$!
 sleep 5

@@ -50,12 +50,16 @@ TwipsRect LightScene::rectOf(const LightRecord& record) {
 }
 
 LightScene::BucketRange LightScene::bucketsOf(const TwipsRect& area) {
-    // Anything beyond the grid shares its edge buckets.
-    auto bucket = [](double twips) {
-        const double b = std::floor(twips / kBucketTwips);
+    // Anything beyond the grid shares its edge buckets. Right and bottom edges
+    // are exclusive, so a cell that ends on a bucket's edge stays in one bucket.
+    auto clamp = [](double b) {
         return static_cast<int>(std::clamp(b, 0.0, static_cast<double>(kGrid - 1)));
     };
-    return {bucket(area.left), bucket(area.top), bucket(area.right), bucket(area.bottom)};
+    const int x0 = clamp(std::floor(area.left / kBucketTwips));
+    const int y0 = clamp(std::floor(area.top / kBucketTwips));
+    const int x1 = clamp(std::ceil(area.right / kBucketTwips) - 1);
+    const int y1 = clamp(std::ceil(area.bottom / kBucketTwips) - 1);
+    return {x0, y0, std::max(x0, x1), std::max(y0, y1)};
 }
 
 void LightScene::link(Int16 index) {

@@ -51,8 +51,10 @@ class LightScene {
     Int32 indexLimit() const { return static_cast<Int32>(records_.size()); }
 
   private:
-    static constexpr int kGrid = 64;               // buckets per side
-    static constexpr double kBucketTwips = 400.0;  // a bucket is 4 x 4 cells
+    // One bucket per cell of the matrix; 128 x 128 buckets cover 12800 twips
+    // each way, and anything beyond shares the edge buckets.
+    static constexpr int kGrid = 128;
+    static constexpr double kBucketTwips = 100.0;
 
     struct BucketRange {
         int x0, y0, x1, y1;  // inclusive

@@ -73,6 +73,49 @@ void paintLight(const LightRecord& light, const PixelMapping& mapping, const Pix
     }
 }
 
+namespace {
+
+Colour paintedColour(const LightRecord& light, Colour none) {
+    if (!light.visible) return none;
+    if (light.fillStyle == FillStyle::Solid) return light.fillColour;
+    if (light.backStyle == BackStyle::Opaque) return light.backColour;
+    return none;
+}
+
+// Whether a light painted in the background colour would change anything: only
+// where a light below it shows another colour.
+bool coversAnything(const LightScene& scene, Int16 index, const LightRecord& light,
+                    Colour background, std::vector<Int16>& nearby) {
+    scene.lightsNear({light.left, light.top, static_cast<double>(light.left) + light.width,
+                      static_cast<double>(light.top) + light.height},
+                     nearby);
+    for (const Int16 below : nearby) {
+        if (below >= index) break;
+        const LightRecord* other = scene.find(below);
+        if (other != nullptr && paintedColour(*other, background) != background) return true;
+    }
+    return false;
+}
+
+// The whole area: background first, then every light in index order, except
+// those that would paint background over background. After clear() that is
+// nearly all of them.
+void renderAllLights(const LightScene& scene, Colour background, const PixelMapping& mapping,
+                     const PixelRect& clip, Raster& raster) {
+    thread_local std::vector<Int16> nearby;
+    for (Int32 i = 0; i < scene.indexLimit(); ++i) {
+        const auto index = static_cast<Int16>(i);
+        const LightRecord* light = scene.find(index);
+        if (light == nullptr || !light->visible) continue;
+        if (paintedColour(*light, background) == background &&
+            !coversAnything(scene, index, *light, background, nearby))
+            continue;
+        paintLight(*light, mapping, clip, raster);
+    }
+}
+
+}  // namespace
+
 void renderArea(const LightScene& scene, Colour background, const PixelMapping& mapping,
                 const PixelRect& area, Raster& raster) {
     const PixelRect clip = area.intersect(raster.bounds());
@@ -80,13 +123,10 @@ void renderArea(const LightScene& scene, Colour background, const PixelMapping& 
     for (Int32 y = clip.top; y < clip.bottom; ++y)
         std::fill_n(&raster.at(clip.left, y), clip.right - clip.left, background);
 
-    // A small area (one cell) asks the grid; a large one just walks every light.
+    // A small area (one cell) asks the grid; a large one walks every light.
     constexpr Int32 kSmallArea = 64 * 64;
     if ((clip.right - clip.left) * (clip.bottom - clip.top) > kSmallArea) {
-        for (Int32 i = 0; i < scene.indexLimit(); ++i) {
-            const LightRecord* light = scene.find(static_cast<Int16>(i));
-            if (light != nullptr && light->visible) paintLight(*light, mapping, clip, raster);
-        }
+        renderAllLights(scene, background, mapping, clip, raster);
         return;
     }
     thread_local std::vector<Int16> nearby;

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +59,10 @@ int run(const std::vector<std::string>& argv, const std::vector<std::string>& en
 std::string runOutput(const std::vector<std::string>& argv,
                       const std::vector<std::string>& env = {},
                       std::chrono::milliseconds timeout = 30s);
+
+// NAME=VALUE lines of a file, as the programs write their run figures when
+// LIGHTMATRIX_STATS names it.
+std::map<std::string, long> readStats(const std::string& path);
 
 // Polls `condition` every 20 ms until it holds or `timeout` passes.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);

@@ -172,6 +172,16 @@ std::string runOutput(const std::vector<std::string>& argv, const std::vector<st
     return process.output();
 }
 
+std::map<std::string, long> readStats(const std::string& path) {
+    std::map<std::string, long> stats;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+        if (const auto eq = line.find('='); eq != std::string::npos)
+            stats[line.substr(0, eq)] = std::stol(line.substr(eq + 1));
+    return stats;
+}
+
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {

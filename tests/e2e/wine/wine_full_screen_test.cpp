@@ -13,6 +13,7 @@ namespace {
 
 using e2e::LightsSeen;
 using e2e::Process;
+using e2e::readStats;
 
 class WineFullScreen : public ::testing::Test {
   protected:
@@ -51,16 +52,6 @@ class WineFullScreen : public ::testing::Test {
 
     static inline std::unique_ptr<WineSession> session;
 };
-
-std::map<std::string, long> readStats(const std::string& path) {
-    std::map<std::string, long> stats;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line))
-        if (const auto eq = line.find('='); eq != std::string::npos)
-            stats[line.substr(0, eq)] = std::stol(line.substr(eq + 1));
-    return stats;
-}
 
 TEST_F(WineFullScreen, LightsPileUpOnABlackScreenUntilAKeyIsPressed) {
     const std::string statsFile = session->scratchDirectory() + "/stats.txt";

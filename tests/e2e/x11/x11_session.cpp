@@ -171,16 +171,6 @@ Colour discCentre(const e2e::Screenshot& shot, int k, double dpi) {
     return shot.at(x, y);
 }
 
-std::map<std::string, long> readStats(const std::string& path) {
-    std::map<std::string, long> stats;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line))
-        if (const auto eq = line.find('='); eq != std::string::npos)
-            stats[line.substr(0, eq)] = std::stol(line.substr(eq + 1));
-    return stats;
-}
-
 MapWatch::MapWatch(const std::string& display) : connection_(display) {
     XSelectInput(connection_, DefaultRootWindow(connection_.get()), SubstructureNotifyMask);
     XSync(connection_, False);

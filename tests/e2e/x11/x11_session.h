@@ -104,8 +104,7 @@ e2e::LightsSeen waitForLights(const std::string& display, int minimum,
 // that centre lies outside the screenshot.
 Colour discCentre(const e2e::Screenshot& shot, int k, double dpi = 96);
 
-// NAME=VALUE lines of a file, as the program writes its run figures.
-std::map<std::string, long> readStats(const std::string& path);
+using e2e::readStats;
 
 // Sees every window mapped on the display from the moment it is made.
 class MapWatch {

@@ -14,6 +14,7 @@
 #include "platform/gdkpixbuf/picture_file.h"
 #include "platform/win32_constants.h"
 #include "support/running_program.h"
+#include "support/scratch_dir.h"
 
 namespace lightmatrix {
 namespace {
@@ -29,26 +30,7 @@ Colour sourceColour(Int32 x, Int32 y) {
     return rgb(x & 0xFF, y & 0xFF, 0x40 | (x >> 8) << 3 | (y >> 8));
 }
 
-// A directory of its own for the pictures one test writes.
-class ScratchDir {
-  public:
-    ScratchDir() {
-        std::string name = (fs::temp_directory_path() / "lightmatrix-mosaic-XXXXXX").string();
-        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = name;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
+using testing_support::ScratchDir;
 
 void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);

@@ -14,30 +14,14 @@
 
 #include "common/colour.h"
 #include "platform/common/raster.h"
+#include "support/scratch_dir.h"
 
 namespace lightmatrix {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ScratchDir {
-  public:
-    ScratchDir() {
-        std::string name = (fs::temp_directory_path() / "lightmatrix-render-XXXXXX").string();
-        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = name;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
+using testing_support::ScratchDir;
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace lightmatrix::testing_support {
+
+// A directory of its own for the files one test writes, removed with the object.
+class ScratchDir {
+  public:
+    explicit ScratchDir(const std::string& tag = "test") {
+        std::string name =
+            (std::filesystem::temp_directory_path() / ("lightmatrix-" + tag + "-XXXXXX")).string();
+        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        path_ = name;
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace lightmatrix::testing_support

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/constants.h"
+#include "platform/win32/owned_window_proc.h"
 #include "platform/win32/wic_picture_file.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_window.h"
@@ -36,7 +37,7 @@ void fill(HDC dc, LONG left, LONG top, LONG right, LONG bottom, HBRUSH brush) {
 Win32PicturePanel::Win32PicturePanel(HINSTANCE instance, Win32Window& window,
                                      HandlerFailure& failure)
     : failure_(failure), face_(static_cast<Colour>(GetSysColor(COLOR_BTNFACE))) {
-    registerClass(instance, windowProc);
+    registerClass(instance, ownedWindowProc<Win32PicturePanel>);
     // Hidden at start; window.connect() puts it in place.
     CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, window.hwnd(),
                     nullptr, instance, this);
@@ -121,24 +122,6 @@ void Win32PicturePanel::paint() {
              face);
     }
     EndPaint(hwnd_, &paint);
-}
-
-LRESULT CALLBACK Win32PicturePanel::windowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Win32PicturePanel*>(
-            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Win32PicturePanel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-    try {
-        return self->handleMessage(message, wParam, lParam);
-    } catch (...) {
-        self->failure_.capture();
-        return 0;
-    }
 }
 
 LRESULT Win32PicturePanel::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

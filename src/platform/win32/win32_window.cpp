@@ -7,6 +7,7 @@
 
 #include "common/constants.h"
 #include "lightmatrix_resources.h"
+#include "platform/win32/owned_window_proc.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_picture_panel.h"
 
@@ -104,7 +105,7 @@ Win32Window::Win32Window(HINSTANCE instance, Program& program, HandlerFailure& f
       program_(program),
       failure_(failure),
       background_(static_cast<Colour>(GetSysColor(COLOR_BTNFACE))) {
-    registerClass(instance, windowProc);
+    registerClass(instance, ownedWindowProc<Win32Window>);
     // Created hidden; the load step shows it.
     CreateWindowExW(0, kClassName, L"Form1", WS_OVERLAPPED | WS_CLIPCHILDREN, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
@@ -229,23 +230,6 @@ void Win32Window::mouseDown(Int16 button, LPARAM position) {
     const double y = GET_Y_LPARAM(position);
     handler(button, shiftState(), static_cast<float>(mapping_.toTwips(x)),
             static_cast<float>(mapping_.toTwips(y)));
-}
-
-LRESULT CALLBACK Win32Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Win32Window*>(
-            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-    try {
-        return self->handleMessage(message, wParam, lParam);
-    } catch (...) {
-        self->failure_.capture();
-        return 0;
-    }
 }
 
 LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -49,7 +49,8 @@ class Win32Window : public Window, public RepaintSink {
     std::int64_t firstFrameTime() const { return firstFrameTime_; }
 
   private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <class Owner>
+    friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void keyDown(WPARAM key);

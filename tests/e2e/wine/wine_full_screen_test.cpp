@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "e2e/support/run_figures.h"
 #include "wine_session.h"
 
 namespace lightmatrix::wine_test {
@@ -13,7 +14,6 @@ namespace {
 
 using e2e::LightsSeen;
 using e2e::Process;
-using e2e::readStats;
 
 class WineFullScreen : public ::testing::Test {
   protected:
@@ -75,16 +75,7 @@ TEST_F(WineFullScreen, LightsPileUpOnABlackScreenUntilAKeyIsPressed) {
     EXPECT_EQ(saver.errorOutput().find("run-time error"), std::string::npos);
 
     // The figures the program writes for the benchmarks.
-    const auto stats = readStats(statsFile);
-    ASSERT_TRUE(stats.contains("ticks") && stats.contains("run_ms") &&
-                stats.contains("first_frame_ms"))
-        << "no run figures in " << statsFile;
-    EXPECT_GE(stats.at("ticks"), later.litDiscs);
-    EXPECT_GE(stats.at("first_frame_ms"), 0);
-    EXPECT_GT(stats.at("run_ms"), stats.at("first_frame_ms"));
-    const double rate = 1000.0 * static_cast<double>(stats.at("ticks")) /
-                        static_cast<double>(stats.at("run_ms") - stats.at("first_frame_ms"));
-    RecordProperty("lighting_ticks_per_second", std::to_string(rate));
+    e2e::checkRunFigures(statsFile, later.litDiscs);
 }
 
 TEST_F(WineFullScreen, EveryKeyAndEveryMouseButtonEndsTheProgram) {

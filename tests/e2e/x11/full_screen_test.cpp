@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include "e2e/support/run_figures.h"
 #include "platform/common/icon.h"
 #include "x11_session.h"
 
@@ -75,16 +76,7 @@ TEST(X11FullScreen, LightsPileUpOnABlackScreenUntilAKeyIsPressed) {
     EXPECT_EQ(saver.errorOutput(), "");
 
     // The figures the program writes for the benchmarks.
-    const auto stats = readStats(statsFile);
-    ASSERT_TRUE(stats.contains("ticks") && stats.contains("run_ms") &&
-                stats.contains("first_frame_ms"))
-        << "no run figures in " << statsFile;
-    EXPECT_GE(stats.at("ticks"), later.litDiscs);
-    EXPECT_GE(stats.at("first_frame_ms"), 0);
-    EXPECT_GT(stats.at("run_ms"), stats.at("first_frame_ms"));
-    const double rate = 1000.0 * static_cast<double>(stats.at("ticks")) /
-                        static_cast<double>(stats.at("run_ms") - stats.at("first_frame_ms"));
-    RecordProperty("lighting_ticks_per_second", std::to_string(rate));
+    e2e::checkRunFigures(statsFile, later.litDiscs);
 }
 
 TEST(X11FullScreen, EveryKeyAndEveryMouseButtonEndsTheProgram) {

@@ -104,7 +104,6 @@ e2e::LightsSeen waitForLights(const std::string& display, int minimum,
 // that centre lies outside the screenshot.
 Colour discCentre(const e2e::Screenshot& shot, int k, double dpi = 96);
 
-using e2e::readStats;
 
 // Sees every window mapped on the display from the moment it is made.
 class MapWatch {

@@ -20,7 +20,7 @@ using e2e::Process;
 // nothing but discs on black.
 void expectFullScreenLights(const SaverSession& session, const Process& saver,
                             const std::string& what) {
-    const LightsSeen seen = waitForLights(session.display(), 3, 30s);
+    const LightsSeen seen = waitForLightsOf(session.display(), saver, 3, 30s);
     EXPECT_GE(seen.litDiscs, 3) << what << ": no lights came up";
     EXPECT_EQ(seen.strayPixels, 0) << what;
     EXPECT_EQ(seen.mixedDiscs, 0) << what;
@@ -88,7 +88,7 @@ TEST(X11FullScreen, EveryKeyAndEveryMouseButtonEndsTheProgram) {
     for (const auto& press : presses) {
         const std::string what = press[0] + " " + press[1];
         Process saver = session.start();
-        ASSERT_GE(waitForLights(session.display(), 1, 30s).litDiscs, 1)
+        ASSERT_GE(waitForLightsOf(session.display(), saver, 1, 30s).litDiscs, 1)
             << what << ": the saver did not come up\n"
             << saver.errorOutput();
         // Somewhere new each time: --sync waits for the pointer to move.
@@ -211,7 +211,8 @@ TEST(X11FullScreen, SigtermAndSigintEndTheProgramCleanly) {
     SaverSession session;
     for (const int sig : {SIGTERM, SIGINT}) {
         Process saver = session.start();
-        ASSERT_GE(waitForLights(session.display(), 1, 30s).litDiscs, 1) << saver.errorOutput();
+        ASSERT_GE(waitForLightsOf(session.display(), saver, 1, 30s).litDiscs, 1)
+            << saver.errorOutput();
         saver.signal(sig);
         EXPECT_EQ(saver.wait(10s), 0) << "signal " << sig << "\n" << saver.errorOutput();
         EXPECT_EQ(saver.errorOutput(), "");

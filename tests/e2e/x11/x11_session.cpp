@@ -161,6 +161,17 @@ e2e::LightsSeen waitForLights(const std::string& display, int minimum,
     return seen;
 }
 
+e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
+                                std::chrono::milliseconds timeout) {
+    e2e::waitUntil(
+        [&] {
+            const auto window = windowOfProcess(display, saver.pid());
+            return window.has_value() && window->viewable;
+        },
+        timeout);
+    return waitForLights(display, minimum, timeout);
+}
+
 Colour discCentre(const e2e::Screenshot& shot, int k, double dpi) {
     const double s = dpi / 1440.0;
     const int row = (k - 1) / 120;

@@ -100,10 +100,15 @@ e2e::LightsSeen waitForLights(const std::string& display, int minimum,
                               std::chrono::milliseconds timeout, unsigned long window = 0,
                               double dpi = 96);
 
+// The same, once `saver` has a viewable top-level window of its own: a window
+// that an earlier saver left on the screen a moment after it ended cannot
+// pass for this one's.
+e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
+                                std::chrono::milliseconds timeout);
+
 // The colour at the centre of matrix light k's disc (k from 1), or -1 when
 // that centre lies outside the screenshot.
 Colour discCentre(const e2e::Screenshot& shot, int k, double dpi = 96);
-
 
 // Sees every window mapped on the display from the moment it is made.
 class MapWatch {

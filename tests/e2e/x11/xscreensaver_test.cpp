@@ -245,6 +245,9 @@ TEST(X11GivenWindow, TheSaverDrawsInTheNamedWindowAndMakesNoneOfItsOwn) {
     char hex[32];
     std::snprintf(hex, sizeof hex, "0x%lx", given);
     for (const std::string& name : {std::string(hex), std::to_string(given)}) {
+        // What an earlier run drew stays in the window; only new lights count.
+        XClearWindow(x, given);
+        XSync(x, False);
         Process saver = session.start({}, {"XSCREENSAVER_WINDOW=" + name});
         const LightsSeen seen = waitForLights(session.display(), 10, 30s, given);
         EXPECT_GE(seen.litDiscs, 10) << name << "\n" << saver.errorOutput();
@@ -257,6 +260,8 @@ TEST(X11GivenWindow, TheSaverDrawsInTheNamedWindowAndMakesNoneOfItsOwn) {
         EXPECT_EQ(saver.errorOutput(), "") << name;
     }
     // Destroying the window ends the saver quietly.
+    XClearWindow(x, given);
+    XSync(x, False);
     Process saver = session.start({}, {"XSCREENSAVER_WINDOW=" + std::string(hex)});
     ASSERT_GE(waitForLights(session.display(), 1, 30s, given).litDiscs, 1) << saver.errorOutput();
     XDestroyWindow(x, given);

@@ -44,10 +44,10 @@ struct Outcome {
 
 Outcome render(const ScratchDir& dir, const std::vector<std::string>& arguments) {
     std::string command = quoted(LIGHTMATRIX_RENDER_BINARY);
-    for (const std::string& argument : arguments) command += " " + quoted(argument);
+    for (const std::string& argument : arguments) command.append(" ").append(quoted(argument));
     const std::string out = dir.file("stdout.txt");
     const std::string err = dir.file("stderr.txt");
-    command += " >" + quoted(out) + " 2>" + quoted(err);
+    command.append(" >").append(quoted(out)).append(" 2>").append(quoted(err));
     const int raw = std::system(command.c_str());
     Outcome run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -50,15 +50,20 @@ int count(const std::string& operation, int n) {
     const auto form = startProgram(platform);
     if (operation == "tick") {
         CALLGRIND_TOGGLE_COLLECT;
-        for (int i = 0; i < n; ++i) form->timer1Tick();
+        for (int i = 0; i < n; ++i) {
+            form->timer1Tick();
+            (void)memory.frame();
+        }
         CALLGRIND_TOGGLE_COLLECT;
         return 0;
     }
     if (operation == "clear") {
         for (int i = 0; i < n; ++i) {
             form->drawHorLine(0, 1, 10799, i + 1);
+            (void)memory.frame();
             CALLGRIND_TOGGLE_COLLECT;
             form->clear();
+            (void)memory.frame();
             CALLGRIND_TOGGLE_COLLECT;
         }
         return 0;

@@ -17,10 +17,27 @@ void Raster::resize(Int32 w, Int32 h, Colour fill) {
 }
 
 namespace {
-Int32 firstCentreAtOrAfter(double edge) {
-    const double p = std::ceil(edge - 0.5);
-    return static_cast<Int32>(std::clamp(p, -1e9, 1e9));
+// Rounding to whole pixels without a call into libm: the baseline x86-64
+// instruction set has no rounding instruction, and a cell's repaint rounds
+// a few dozen edges. Values are held to +-1e9 first (NaN too), where the
+// conversion to Int32 is exact and defined.
+constexpr double kPixelLimit = 1e9;
+
+Int32 floorToPixel(double v) {
+    if (!(v > -kPixelLimit)) return static_cast<Int32>(-kPixelLimit);
+    if (!(v < kPixelLimit)) return static_cast<Int32>(kPixelLimit);
+    const auto i = static_cast<Int32>(v);  // towards zero
+    return v < i ? i - 1 : i;
 }
+
+Int32 ceilToPixel(double v) {
+    if (!(v > -kPixelLimit)) return static_cast<Int32>(-kPixelLimit);
+    if (!(v < kPixelLimit)) return static_cast<Int32>(kPixelLimit);
+    const auto i = static_cast<Int32>(v);
+    return v > i ? i + 1 : i;
+}
+
+Int32 firstCentreAtOrAfter(double edge) { return ceilToPixel(edge - 0.5); }
 }  // namespace
 
 PixelRect PixelMapping::toPixels(const TwipsRect& r) const {
@@ -68,7 +85,7 @@ void paintLight(const LightRecord& light, const PixelMapping& mapping, const Pix
         // The run of pixel centres inside the circle on this row.
         const double half = std::sqrt(reach) * rx;
         const Int32 x0 = std::max(area.left, firstCentreAtOrAfter(cx - half));
-        const Int32 x1 = std::min(area.right, static_cast<Int32>(std::floor(cx + half - 0.5)) + 1);
+        const Int32 x1 = std::min(area.right, floorToPixel(cx + half - 0.5) + 1);
         if (x1 > x0) std::fill_n(&raster.at(x0, y), x1 - x0, colour);
     }
 }

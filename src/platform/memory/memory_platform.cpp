@@ -43,7 +43,11 @@ bool MemoryPlatform::anotherInstanceRunning() {
 }
 
 void MemoryPlatform::advance(std::int64_t ms) {
-    timers_.runUntil(clock_.nowMs() + ms, [this] { return !ended_; });
+    // Between two ticks the window draws what the last one changed.
+    timers_.runUntil(clock_.nowMs() + ms, [this] {
+        window_.paint();
+        return !ended_;
+    });
 }
 
 void MemoryPlatform::pressKey(Int16 keyCode, Int16 shift) {
@@ -63,8 +67,10 @@ void MemoryPlatform::doEvents() {
     // Only what waits now: events posted by these handlers wait for the next call.
     auto waiting = std::move(pending_);
     pending_.clear();
-    for (auto& event : waiting)
+    for (auto& event : waiting) {
         if (!ended_) event();
+        window_.paint();
+    }
 }
 
 }  // namespace lightmatrix

@@ -56,12 +56,30 @@ void MemoryWindow::close() {
 }
 
 void MemoryWindow::invalidate(const TwipsRect& area) {
-    repaintPixels(mapping_.toPixels(area));
+    // A hidden window draws nothing; showing it draws it whole.
+    if (!shown_ || scene_ == nullptr) return;
+    dirty_.add(mapping_.toPixels(area).intersect(raster_.bounds()));
 }
 
 void MemoryWindow::repaintPixels(const PixelRect& area) {
-    // A hidden window draws nothing; showing it draws it whole.
     if (!shown_ || scene_ == nullptr) return;
+    draw(area);
+    const PixelRect all = raster_.bounds();
+    if (area.left <= 0 && area.top <= 0 && area.right >= all.right && area.bottom >= all.bottom)
+        dirty_.clear();  // nothing marked is left undrawn
+}
+
+void MemoryWindow::paint() const {
+    for (const PixelRect& area : dirty_.areas()) draw(area);
+    dirty_.clear();
+}
+
+const Raster& MemoryWindow::raster() const {
+    paint();
+    return raster_;
+}
+
+void MemoryWindow::draw(const PixelRect& area) const {
     renderArea(*scene_, backColour_, mapping_, area, raster_);
     if (panel_ != nullptr && panel_->visible()) panel_->drawOnto(raster_, area);
 }

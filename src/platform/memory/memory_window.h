@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/common/dirty_areas.h"
 #include "platform/common/raster.h"
 #include "platform/common/scene_lights.h"
 #include "platform/program.h"
@@ -10,7 +11,9 @@ namespace lightmatrix {
 class MemoryPicturePanel;
 
 // A window that lives in memory: its client area is a raster of pixels at a
-// logical DPI, redrawn from the light scene wherever something changed.
+// logical DPI, redrawn from the light scene wherever something changed. As in
+// a real window, a change only marks its cell; the marked cells are drawn
+// before anyone looks at the pixels.
 class MemoryWindow : public Window, public RepaintSink {
   public:
     MemoryWindow(Int32 handle, Int32 screenWidth, Int32 screenHeight, double dpi, Program& program);
@@ -29,7 +32,7 @@ class MemoryWindow : public Window, public RepaintSink {
 
     // RepaintSink
     void invalidate(const TwipsRect& area) override;
-    // Redraws a part of the client area given in pixels.
+    // Redraws a part of the client area given in pixels, now.
     void repaintPixels(const PixelRect& area);
 
     // Input, delivered as the window system would. A press on the shown panel
@@ -53,9 +56,15 @@ class MemoryWindow : public Window, public RepaintSink {
     Int32 clientWidth() const { return raster_.width; }
     Int32 clientHeight() const { return raster_.height; }
     const PixelMapping& mapping() const { return mapping_; }
-    const Raster& raster() const { return raster_; }
+    // Draws what changed since the last time, as a message loop does between
+    // two messages.
+    void paint() const;
+    // The client area's pixels, with every pending change drawn.
+    const Raster& raster() const;
 
   private:
+    void draw(const PixelRect& area) const;
+
     Int32 handle_;
     Int32 screenWidth_;
     Int32 screenHeight_;
@@ -63,7 +72,10 @@ class MemoryWindow : public Window, public RepaintSink {
     Program& program_;
     const LightScene* scene_ = nullptr;
     MemoryPicturePanel* panel_ = nullptr;
-    Raster raster_;
+    // Drawing what is marked changes no state anyone else sees: the pixels
+    // are drawn on the way to being read.
+    mutable Raster raster_;
+    mutable DirtyAreas dirty_;
     Colour backColour_ = 0x00F0F0F0;  // the system's button face until the load step sets it
     bool shown_ = false;
     bool maximized_ = false;

@@ -23,9 +23,6 @@ constexpr Int32 kTopLevelStyle = 0x16CF0000;
 // How often an embedded window puts itself back where it was put.
 constexpr int kMaxCorrections = 20;
 
-// More separate changed areas than this are sent as one rectangle around them.
-constexpr std::size_t kMaxDirtyAreas = 32;
-
 // The window's client area before it is maximised, from its design.
 constexpr Colour kDesignBackground = 0x00F0F0F0;
 
@@ -217,41 +214,24 @@ void X11Window::invalidate(const TwipsRect& area) {
         extent_.right = std::max(extent_.right, pixels.right);
         extent_.bottom = std::max(extent_.bottom, pixels.bottom);
         fitRaster();
-        dirty_.assign(1, raster_.bounds());
-        dirtyMerged_ = true;
+        dirty_.coverAll(raster_.bounds());
         return;
     }
-    if (dirtyMerged_) {
-        PixelRect& all = dirty_.front();
-        all = {std::min(all.left, pixels.left), std::min(all.top, pixels.top),
-               std::max(all.right, pixels.right), std::max(all.bottom, pixels.bottom)};
-        return;
-    }
-    dirty_.push_back(pixels);
-    if (dirty_.size() > kMaxDirtyAreas) {
-        PixelRect all = dirty_.front();
-        for (const PixelRect& r : dirty_)
-            all = {std::min(all.left, r.left), std::min(all.top, r.top),
-                   std::max(all.right, r.right), std::max(all.bottom, r.bottom)};
-        dirty_.assign(1, all);
-        dirtyMerged_ = true;
-    }
+    dirty_.add(pixels);
 }
 
 void X11Window::flush() {
     if (scene_ != nullptr && shown_ && !closed_) {
-        for (const PixelRect& area : dirty_) {
+        for (const PixelRect& area : dirty_.areas()) {
             renderArea(*scene_, backColour_, mapping_, area, raster_);
             writer_->put(id_, gc_, raster_, area);
         }
     }
     dirty_.clear();
-    dirtyMerged_ = false;
 }
 
 void X11Window::redrawAll() {
     dirty_.clear();
-    dirtyMerged_ = false;
     if (scene_ != nullptr && shown_)
         renderArea(*scene_, backColour_, mapping_, raster_.bounds(), raster_);
 }

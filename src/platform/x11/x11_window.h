@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/common/dirty_areas.h"
 #include "platform/common/raster.h"
 #include "platform/common/scene_lights.h"
 #include "platform/program.h"
@@ -106,8 +107,7 @@ class X11Window : public Window, public RepaintSink {
     PixelRect extent_;
     Raster raster_;
     Colour backColour_;
-    std::vector<PixelRect> dirty_;
-    bool dirtyMerged_ = false;
+    DirtyAreas dirty_;
     bool shown_ = false;
     std::optional<std::chrono::steady_clock::time_point> firstFrame_;
     bool child_ = false;

@@ -37,7 +37,9 @@ Int32 ceilToPixel(double v) {
     return v > i ? i + 1 : i;
 }
 
-Int32 firstCentreAtOrAfter(double edge) { return ceilToPixel(edge - 0.5); }
+Int32 firstCentreAtOrAfter(double edge) {
+    return ceilToPixel(edge - 0.5);
+}
 }  // namespace
 
 PixelRect PixelMapping::toPixels(const TwipsRect& r) const {

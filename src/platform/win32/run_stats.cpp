@@ -23,13 +23,13 @@ std::int64_t processStartTime() {
     return toCount(created);
 }
 
-void writeRunStats(std::int64_t lightingTicks, std::int64_t firstFrameTime) {
+void writeRunStats(std::int64_t lightingTicks, std::int64_t firstFrameTime, std::int64_t endTime) {
     const char* path = std::getenv("LIGHTMATRIX_STATS");
     if (path == nullptr || *path == '\0') return;
     std::FILE* file = std::fopen(path, "w");
     if (file == nullptr) return;
     const std::int64_t start = processStartTime();
-    const std::int64_t runMs = (fileTimeNow() - start) / kCountsPerMs;
+    const std::int64_t runMs = ((endTime != 0 ? endTime : fileTimeNow()) - start) / kCountsPerMs;
     const std::int64_t firstFrameMs =
         firstFrameTime == 0 ? -1 : (firstFrameTime - start) / kCountsPerMs;
     std::fprintf(file, "ticks=%lld\nrun_ms=%lld\nfirst_frame_ms=%lld\n",

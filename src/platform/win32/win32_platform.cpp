@@ -44,12 +44,15 @@ void Win32Platform::processMessages() {
         }
         DispatchMessageW(&message);
         failure_.rethrowIfAny();
+        window_.flush();
     }
 }
 
 void Win32Platform::doEvents() {
+    window_.flush();
     processMessages();
     if (!ended_) timers_.runDueTicks();
+    window_.flush();
 }
 
 void Win32Platform::runEventLoop() {
@@ -58,7 +61,9 @@ void Win32Platform::runEventLoop() {
         if (ended_) break;
         // One tick, then the messages that came meanwhile: input is never kept
         // waiting behind a run of late ticks.
-        if (timers_.runDueTick()) continue;
+        const bool ticked = timers_.runDueTick();
+        window_.flush();
+        if (ticked) continue;
         HANDLE nextTick = timers_.armForNextTick();
         MsgWaitForMultipleObjectsEx(nextTick != nullptr ? 1 : 0, &nextTick, INFINITE, QS_ALLINPUT,
                                     MWMO_INPUTAVAILABLE);

@@ -162,6 +162,8 @@ void Win32Window::show() {
 
 void Win32Window::close() {
     if (hwnd_ == nullptr) return;
+    if (closeTime_ == 0) closeTime_ = fileTimeNow();
+    dirty_.clear();
     if (!DestroyWindow(hwnd_)) raise(ErrorKind::Platform, "cannot close the window");
 }
 
@@ -171,11 +173,17 @@ bool Win32Window::drawable() const {
 
 void Win32Window::invalidate(const TwipsRect& area) {
     if (!drawable()) return;  // showing the window paints it whole
-    const PixelRect pixels = mapping_.toPixels(area).intersect(frame_.bounds());
-    if (pixels.empty()) return;
-    const HDC dc = GetDC(hwnd_);
-    drawArea(dc, pixels);
-    ReleaseDC(hwnd_, dc);
+    dirty_.add(mapping_.toPixels(area).intersect(frame_.bounds()));
+}
+
+void Win32Window::flush() {
+    if (dirty_.empty()) return;
+    if (drawable()) {
+        const HDC dc = GetDC(hwnd_);
+        for (const PixelRect& area : dirty_.areas()) drawArea(dc, area);
+        ReleaseDC(hwnd_, dc);
+    }
+    dirty_.clear();
 }
 
 void Win32Window::drawArea(HDC dc, const PixelRect& area) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/common/dirty_areas.h"
 #include "platform/common/raster.h"
 #include "platform/common/scene_lights.h"
 #include "platform/program.h"
@@ -17,8 +18,10 @@ class Win32PicturePanel;
 
 // frmMain's native window: a top-level window without a frame whose client
 // area the light scene fills, drawn at the window's own DPI. It keeps a copy of
-// its client area as colour values; a changed light is drawn into that copy
-// and sent to the screen at once, and WM_PAINT sends whatever was exposed.
+// its client area as colour values. A changed light marks its cell; the event
+// loop has the marked cells drawn into the copy and sent to the screen once
+// the handler that changed them returns (flush), and WM_PAINT sends whatever
+// was exposed.
 class Win32Window : public Window, public RepaintSink {
   public:
     Win32Window(HINSTANCE instance, Program& program, HandlerFailure& failure);
@@ -40,13 +43,17 @@ class Win32Window : public Window, public RepaintSink {
 
     // RepaintSink
     void invalidate(const TwipsRect& area) override;
+    // Draws and sends the cells marked since the last time.
+    void flush();
 
     HWND hwnd() const { return hwnd_; }
     const PixelMapping& mapping() const { return mapping_; }
     double dpi() const { return dpi_; }
     bool destroyed() const { return hwnd_ == nullptr; }
-    // When the first frame reached the screen, as a FILETIME count; 0 before.
+    // When the first frame reached the screen, and when the program asked the
+    // window to close, as FILETIME counts; 0 before.
     std::int64_t firstFrameTime() const { return firstFrameTime_; }
+    std::int64_t closeTime() const { return closeTime_; }
 
   private:
     template <class Owner>
@@ -75,7 +82,9 @@ class Win32Window : public Window, public RepaintSink {
     bool shown_ = false;
     Raster frame_;
     std::vector<std::uint32_t> scratch_;  // one area in the DIB's byte order
+    DirtyAreas dirty_;
     std::int64_t firstFrameTime_ = 0;
+    std::int64_t closeTime_ = 0;
     KeyDownHandler keyDown_;
     MouseDownHandler mouseDown_;
 };

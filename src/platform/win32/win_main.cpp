@@ -13,9 +13,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     int status = 1;
     std::int64_t lightingTicks = 0;
     std::int64_t firstFrameTime = 0;
+    std::int64_t endTime = 0;
     try {
         win32::Win32Platform backend(instance, win32::argumentText(GetCommandLineA()));
         status = runProgram(backend.platform(), [&backend] { backend.runEventLoop(); });
+        // The run ends when the program asked its window to close: taking the
+        // window down can take Wine a second or two.
+        endTime = backend.window().closeTime();
         lightingTicks = backend.timers().ticksRun(kLightingIntervalMs);
         firstFrameTime = backend.window().firstFrameTime();
     } catch (const RuntimeError& error) {
@@ -23,6 +27,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
         reportRuntimeError(error);
         status = 1;
     }
-    win32::writeRunStats(lightingTicks, firstFrameTime);
+    win32::writeRunStats(lightingTicks, firstFrameTime, endTime);
     return status;
 }

@@ -82,11 +82,6 @@ class X11UnderAWindowManager : public ::testing::Test {
 
 TEST_F(X11UnderAWindowManager, TheWindowAsksForFullScreenAndCoversTheScreen) {
     Process saver = session_.start();
-    const LightsSeen seen = waitForLights(session_.display(), 3, 30s);
-    EXPECT_GE(seen.litDiscs, 3) << saver.errorOutput();
-    EXPECT_EQ(seen.strayPixels, 0) << "something other than lights on the screen";
-    EXPECT_EQ(seen.mixedDiscs, 0);
-
     ::Window window = 0;
     ASSERT_TRUE(e2e::waitUntil(
         [&] {
@@ -97,13 +92,33 @@ TEST_F(X11UnderAWindowManager, TheWindowAsksForFullScreenAndCoversTheScreen) {
             return window != 0;
         },
         30s));
-    const auto state = atomsOf(session_.display(), window, "_NET_WM_STATE");
+    // The window manager may map the window before it applies the state.
+    std::vector<std::string> state;
+    std::optional<WindowInfo> info;
+    std::pair<int, int> corner;
+    e2e::waitUntil(
+        [&] {
+            state = atomsOf(session_.display(), window, "_NET_WM_STATE");
+            info = describe(session_.display(), window);
+            corner = onScreen(session_.display(), window);
+            return std::find(state.begin(), state.end(), "_NET_WM_STATE_FULLSCREEN") !=
+                       state.end() &&
+                   info.has_value() && corner == std::make_pair(0, 0) &&
+                   info->width == session_.xvfb().width() &&
+                   info->height == session_.xvfb().height();
+        },
+        10s);
     EXPECT_NE(std::find(state.begin(), state.end(), "_NET_WM_STATE_FULLSCREEN"), state.end());
-    const auto info = describe(session_.display(), window);
     ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(onScreen(session_.display(), window), std::make_pair(0, 0));
+    EXPECT_EQ(corner, std::make_pair(0, 0));
     EXPECT_EQ(info->width, session_.xvfb().width());
     EXPECT_EQ(info->height, session_.xvfb().height());
+
+    // Covering the screen, it shows lights and nothing else.
+    const LightsSeen seen = waitForLights(session_.display(), 3, 30s);
+    EXPECT_GE(seen.litDiscs, 3) << saver.errorOutput();
+    EXPECT_EQ(seen.strayPixels, 0) << "something other than lights on the screen";
+    EXPECT_EQ(seen.mixedDiscs, 0);
 
     ASSERT_TRUE(session_.xdotool({"key", "space"}));
     EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();

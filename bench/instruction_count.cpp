@@ -18,18 +18,10 @@
 #include "platform/memory/memory_platform.h"
 #include "shell/frm_main.h"
 #include "shell/program_start.h"
+#include "stepping_clock.h"
 
 namespace lightmatrix {
 namespace {
-
-struct SteppingClock : Clock {
-    double seconds = 43200;
-    float secondsSinceMidnight() override {
-        seconds += 0.010;
-        if (seconds >= 86400) seconds -= 86400;
-        return static_cast<float>(seconds);
-    }
-};
 
 int count(const std::string& operation, int n) {
     if (operation == "start") {

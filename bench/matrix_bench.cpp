@@ -11,20 +11,10 @@
 #include "platform/memory/memory_platform.h"
 #include "shell/frm_main.h"
 #include "shell/program_start.h"
+#include "stepping_clock.h"
 
 namespace lightmatrix {
 namespace {
-
-// The clock moves on by one lighting period at every reading, so every tick
-// reseeds differently and lands on a new light and colour, as in a real run.
-struct SteppingClock : Clock {
-    double seconds = 43200;
-    float secondsSinceMidnight() override {
-        seconds += 0.010;
-        if (seconds >= 86400) seconds -= 86400;
-        return static_cast<float>(seconds);
-    }
-};
 
 struct Program {
     explicit Program(Clock* clock = nullptr)

@@ -12,12 +12,12 @@
 
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "checks.h"
 #include "common/constants.h"
 #include "picture_pattern.h"
 #include "platform/common/icon.h"
@@ -42,21 +42,8 @@ using wine_test::patternAt;
 
 constexpr Int32 kInvalid = -1;  // CLR_INVALID as GetPixel returns it
 
-int failures = 0;
-
-void say(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::printf("\n");
-    std::fflush(stdout);
-}
-
-void check(bool ok, const std::string& what) {
-    if (!ok) ++failures;
-    say("%s %s", ok ? "ok" : "FAIL", what.c_str());
-}
+using wine_test::check;
+using wine_test::say;
 
 void put16(std::string& out, unsigned value) {
     out += static_cast<char>(value & 0xFF);
@@ -264,5 +251,5 @@ int main(int argc, char** argv) {
         reportRuntimeError(error);
         return 1;
     }
-    return failures == 0 ? 0 : 1;
+    return wine_test::exitStatus();
 }

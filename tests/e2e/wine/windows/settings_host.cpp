@@ -21,7 +21,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,23 +31,12 @@
 #include <string>
 #include <vector>
 
+#include "checks.h"
+
 namespace {
 
-int failures = 0;
-
-void say(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::printf("\n");
-    std::fflush(stdout);
-}
-
-void check(bool ok, const std::string& what) {
-    if (!ok) ++failures;
-    say("%s %s", ok ? "ok" : "FAIL", what.c_str());
-}
+using lightmatrix::wine_test::check;
+using lightmatrix::wine_test::say;
 
 std::wstring widen(const char* text) {
     const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
@@ -227,7 +215,7 @@ int preview(const char* scr, const char* releaseFile) {
     DestroyWindow(dialog);
     CloseHandle(saver.hThread);
     CloseHandle(saver.hProcess);
-    return failures == 0 ? 0 : 1;
+    return lightmatrix::wine_test::exitStatus();
 }
 
 int run(const char* scr, const char* arguments) {
@@ -345,7 +333,7 @@ int resources(const char* scr, const char* ico) {
               text.find(">true/pm<") != std::string::npos,
           "the manifest declares per-monitor DPI awareness");
     FreeLibrary(module);
-    return failures == 0 ? 0 : 1;
+    return lightmatrix::wine_test::exitStatus();
 }
 
 }  // namespace

@@ -116,4 +116,10 @@ struct LightsSeen {
 };
 LightsSeen inspectLights(const Screenshot& shot, int originX = 0, int originY = 0, double dpi = 96);
 
+// Waits until a screenshot (of `window`, or the whole screen) shows at least
+// `minimum` lit discs of a matrix laid out at `dpi` from the top-left corner,
+// and returns the last look at it.
+LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::milliseconds timeout,
+                         unsigned long window = 0, double dpi = 96);
+
 }  // namespace lightmatrix::e2e

@@ -130,4 +130,20 @@ LightsSeen inspectLights(const Screenshot& shot, int originX, int originY, doubl
     return seen;
 }
 
+LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::milliseconds timeout,
+                         unsigned long window, double dpi) {
+    LightsSeen seen;
+    waitUntil(
+        [&] {
+            try {
+                seen = inspectLights(capture(display, window), 0, 0, dpi);
+            } catch (const std::runtime_error&) {
+                return false;  // not on the screen yet
+            }
+            return seen.litDiscs >= minimum;
+        },
+        timeout);
+    return seen;
+}
+
 }  // namespace lightmatrix::e2e

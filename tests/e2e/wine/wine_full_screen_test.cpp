@@ -171,7 +171,7 @@ TEST_F(WineFullScreen, AtAHigherDpiTheLightsAreLaidOutAtThatDpi) {
     session->endWindowsProcesses();
 
     Process saver = startSaver();
-    const LightsSeen seen = waitForLights(session->display(), 10, 60s, 144);
+    const LightsSeen seen = waitForLights(session->display(), 10, 60s, 0, 144);
     EXPECT_GE(seen.litDiscs, 10);
     EXPECT_EQ(seen.strayPixels, 0);
     EXPECT_EQ(seen.mixedDiscs, 0);

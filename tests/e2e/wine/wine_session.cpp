@@ -177,16 +177,4 @@ std::string outputOf(const e2e::Process& process) {
     return text;
 }
 
-e2e::LightsSeen waitForLights(const std::string& display, int minimum,
-                              std::chrono::milliseconds timeout, double dpi) {
-    e2e::LightsSeen seen;
-    e2e::waitUntil(
-        [&] {
-            seen = e2e::inspectLights(e2e::capture(display), 0, 0, dpi);
-            return seen.litDiscs >= minimum;
-        },
-        timeout);
-    return seen;
-}
-
 }  // namespace lightmatrix::wine_test

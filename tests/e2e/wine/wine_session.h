@@ -102,9 +102,6 @@ std::optional<Geometry> findMappedWindow(const std::string& display, const std::
 // What a Windows program wrote to standard output, its CR LF line ends made LF.
 std::string outputOf(const e2e::Process& process);
 
-// Waits until a screenshot shows at least `minimum` lit discs of the matrix
-// laid out at `dpi` at the top-left of the screen, and returns the last look.
-e2e::LightsSeen waitForLights(const std::string& display, int minimum,
-                              std::chrono::milliseconds timeout, double dpi = 96);
+using e2e::waitForLights;
 
 }  // namespace lightmatrix::wine_test

@@ -145,22 +145,6 @@ std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid)
     return found;
 }
 
-e2e::LightsSeen waitForLights(const std::string& display, int minimum,
-                              std::chrono::milliseconds timeout, unsigned long window, double dpi) {
-    e2e::LightsSeen seen;
-    e2e::waitUntil(
-        [&] {
-            try {
-                seen = e2e::inspectLights(e2e::capture(display, window), 0, 0, dpi);
-            } catch (const std::runtime_error&) {
-                return false;  // not on the screen yet
-            }
-            return seen.litDiscs >= minimum;
-        },
-        timeout);
-    return seen;
-}
-
 e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
                                 std::chrono::milliseconds timeout) {
     e2e::waitUntil(

@@ -93,12 +93,7 @@ std::optional<WindowInfo> describe(const std::string& display, ::Window window);
 // The children of `window`.
 std::vector<::Window> childrenOf(const std::string& display, ::Window window);
 
-// Waits until a screenshot (of `window`, or the whole screen) shows at least
-// `minimum` lit discs of a matrix laid out at `dpi` from the top-left corner,
-// and returns the last look at it.
-e2e::LightsSeen waitForLights(const std::string& display, int minimum,
-                              std::chrono::milliseconds timeout, unsigned long window = 0,
-                              double dpi = 96);
+using e2e::waitForLights;
 
 // The same, once `saver` has a viewable top-level window of its own: a window
 // that an earlier saver left on the screen a moment after it ended cannot

@@ -4,34 +4,27 @@
 #include <limits>
 
 #include "common/checked.h"
+#include "support/error_kind.h"
 
 namespace lightmatrix {
 namespace {
 
-ErrorKind kindOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.kind();
-    }
-    ADD_FAILURE() << "no run-time error";
-    return ErrorKind::Platform;
-}
+using testing_support::errorFrom;
 
 TEST(CheckedArithmetic, SixteenBitAdditionAndMultiplicationStopAtTheTypesEdges) {
     EXPECT_EQ(checkedAdd<Int16>(32760, 7), 32767);
     EXPECT_EQ(checkedAdd<Int16>(-32760, -8), -32768);
     EXPECT_EQ(checkedMul<Int16>(273, 120), 32760);
-    EXPECT_EQ(kindOf([] { checkedAdd<Int16>(32760, 8); }), ErrorKind::Overflow);
-    EXPECT_EQ(kindOf([] { checkedAdd<Int16>(-32768, -1); }), ErrorKind::Overflow);
-    EXPECT_EQ(kindOf([] { checkedMul<Int16>(274, 120); }), ErrorKind::Overflow);
-    EXPECT_EQ(kindOf([] { checkedSub<Int16>(-32768, 1); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { checkedAdd<Int16>(32760, 8); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { checkedAdd<Int16>(-32768, -1); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { checkedMul<Int16>(274, 120); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { checkedSub<Int16>(-32768, 1); }), ErrorKind::Overflow);
 }
 
 TEST(CheckedArithmetic, ThirtyTwoBitArithmeticIsCheckedToo) {
     EXPECT_EQ(checkedAdd<Int32>(2147483644, 3), 2147483647);
-    EXPECT_EQ(kindOf([] { checkedAdd<Int32>(2147483646, 3); }), ErrorKind::Overflow);
-    EXPECT_EQ(kindOf([] { checkedMul<Int32>(65536, 32768); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { checkedAdd<Int32>(2147483646, 3); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { checkedMul<Int32>(65536, 32768); }), ErrorKind::Overflow);
 }
 
 TEST(CheckedArithmetic, ConversionsRoundToNearestWithTiesToEven) {
@@ -45,16 +38,16 @@ TEST(CheckedArithmetic, ConversionsRoundToNearestWithTiesToEven) {
     EXPECT_EQ(roundTo<Int16>(32767.4), 32767);
     EXPECT_EQ(roundTo<Int16>(-32768.5), -32768);  // ties to even stays in range
 
-    EXPECT_EQ(kindOf([] { roundTo<Int16>(32767.5); }), ErrorKind::Overflow);
-    EXPECT_EQ(kindOf([] { roundTo<Int32>(2147483647.5); }), ErrorKind::Overflow);
-    EXPECT_EQ(kindOf([] { roundTo<Int32>(std::nan("")); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { roundTo<Int16>(32767.5); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { roundTo<Int32>(2147483647.5); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([] { roundTo<Int32>(std::nan("")); }), ErrorKind::Overflow);
 }
 
 TEST(CheckedArithmetic, AnInfiniteOrInvalidProductIsTheFloatingPointError) {
     EXPECT_EQ(checkedProduct(0.5, 16777215), 8388607.5);
     const double huge = std::numeric_limits<double>::max();
-    EXPECT_EQ(kindOf([&] { checkedProduct(huge, 2); }), ErrorKind::FloatingPoint);
-    EXPECT_EQ(kindOf([] { checkedProduct(std::numeric_limits<double>::infinity(), 0); }),
+    EXPECT_EQ(errorFrom([&] { checkedProduct(huge, 2); }), ErrorKind::FloatingPoint);
+    EXPECT_EQ(errorFrom([] { checkedProduct(std::numeric_limits<double>::infinity(), 0); }),
               ErrorKind::FloatingPoint);
 }
 

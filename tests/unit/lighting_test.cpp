@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/error_kind.h"
 #include "support/running_program.h"
 
 namespace lightmatrix {
@@ -7,15 +8,7 @@ namespace {
 
 using testing_support::RunningProgram;
 
-ErrorKind errorFrom(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.kind();
-    }
-    ADD_FAILURE() << "no run-time error";
-    return ErrorKind::Platform;
-}
+using testing_support::errorFrom;
 
 std::vector<Int16> litLights(RunningProgram& program) {
     std::vector<Int16> lit;

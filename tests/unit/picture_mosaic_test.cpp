@@ -13,6 +13,7 @@
 
 #include "platform/gdkpixbuf/picture_file.h"
 #include "platform/win32_constants.h"
+#include "support/error_kind.h"
 #include "support/running_program.h"
 #include "support/scratch_dir.h"
 
@@ -30,6 +31,7 @@ Colour sourceColour(Int32 x, Int32 y) {
     return rgb(x & 0xFF, y & 0xFF, 0x40 | (x >> 8) << 3 | (y >> 8));
 }
 
+using testing_support::errorFrom;
 using testing_support::ScratchDir;
 
 void writeBytes(const std::string& path, const std::string& bytes) {
@@ -194,16 +196,6 @@ struct MosaicProgram {
     Platform platform;
     std::unique_ptr<frmMain> form;
 };
-
-ErrorKind errorFrom(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.kind();
-    }
-    ADD_FAILURE() << "no run-time error";
-    return ErrorKind::Platform;
-}
 
 constexpr Colour kPanelBackground = MemoryPicturePanel::kBackground;
 

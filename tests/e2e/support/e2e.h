@@ -67,10 +67,11 @@ std::map<std::string, long> readStats(const std::string& path);
 // Polls `condition` every 20 ms until it holds or `timeout` passes.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
-// A private X server on a free display, ended with the object.
+// A private X server on a free display, ended with the object: `screens`
+// screens of width x height.
 class Xvfb {
   public:
-    explicit Xvfb(int width = 1024, int height = 768);
+    explicit Xvfb(int width = 1024, int height = 768, int screens = 1);
     ~Xvfb();
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;

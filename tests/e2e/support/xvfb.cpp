@@ -5,20 +5,24 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "e2e/support/e2e.h"
 
 namespace lightmatrix::e2e {
 
-Xvfb::Xvfb(int width, int height) : width_(width), height_(height) {
+Xvfb::Xvfb(int width, int height, int screens) : width_(width), height_(height) {
     // Xvfb picks a free display itself and writes its number to the pipe.
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) throw std::runtime_error("cannot make a pipe for Xvfb");
     fcntl(pipeEnds[0], F_SETFD, FD_CLOEXEC);
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    std::vector<std::string> command{"Xvfb",      "-displayfd", std::to_string(pipeEnds[1]),
+                                     "-nolisten", "tcp",        "-noreset"};
+    for (int s = 0; s < screens; ++s)
+        command.insert(command.end(), {"-screen", std::to_string(s), size});
     try {
-        server_ = Process::start({"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen", "0",
-                                  screen, "-nolisten", "tcp", "-noreset"});
+        server_ = Process::start(command);
     } catch (...) {
         close(pipeEnds[0]);
         close(pipeEnds[1]);

@@ -2,9 +2,7 @@
 // in a user's ~/.xscreensaver, and run by the real daemon. The daemon refuses
 // to run hacks as root, so it runs here as the unprivileged user nobody.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,38 +22,6 @@ using e2e::LightsSeen;
 using e2e::Process;
 
 constexpr uid_t kNobody = 65534;
-
-// An Xvfb with `screens` screens of 800 x 600, on a display of its own.
-class MultiScreenXvfb {
-  public:
-    explicit MultiScreenXvfb(int screens) {
-        int ends[2];
-        if (pipe(ends) != 0) throw std::runtime_error("cannot make a pipe for Xvfb");
-        fcntl(ends[0], F_SETFD, FD_CLOEXEC);
-        std::vector<std::string> command{"Xvfb",      "-displayfd", std::to_string(ends[1]),
-                                         "-nolisten", "tcp",        "-noreset"};
-        for (int s = 0; s < screens; ++s)
-            command.insert(command.end(), {"-screen", std::to_string(s), "800x600x24"});
-        server_ = Process::start(command);
-        close(ends[1]);
-        std::string number;
-        pollfd readable{ends[0], POLLIN, 0};
-        char c = 0;
-        while (poll(&readable, 1, 20000) > 0 && read(ends[0], &c, 1) == 1 && c != '\n') number += c;
-        close(ends[0]);
-        if (number.empty()) throw std::runtime_error("Xvfb did not start");
-        display_ = ":" + number;
-    }
-    ~MultiScreenXvfb() {
-        server_->signal(SIGTERM);
-        server_->wait(5s);
-    }
-    const std::string& display() const { return display_; }
-
-  private:
-    std::optional<Process> server_;
-    std::string display_;
-};
 
 // The processes running `program`, by their executable.
 std::set<pid_t> processesOf(const std::string& program) {
@@ -205,7 +171,7 @@ TEST_F(XScreenSaverTest, TheDaemonShowsTheLightsAndEndsTheHackWhenItDeactivates)
 }
 
 TEST_F(XScreenSaverTest, EveryScreenShowsLightsAndSwitchingHacksLeavesNoneBlank) {
-    MultiScreenXvfb xvfb(2);
+    e2e::Xvfb xvfb(800, 600, 2);
     startDaemon(xvfb.display());
     ASSERT_EQ(command({"-select", "1"}), 0);
 

@@ -25,10 +25,13 @@ class ScratchDir {
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const {
+        return (std::filesystem::path(path_) / name).string();
+    }
 
   private:
-    std::filesystem::path path_;
+    std::string path_;
 };
 
 }  // namespace lightmatrix::testing_support

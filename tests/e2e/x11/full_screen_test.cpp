@@ -233,7 +233,7 @@ TEST(X11FullScreen, LosingTheXConnectionEndsTheProgram) {
 }
 
 TEST(X11FullScreen, WithoutADisplayTheProgramEndsWithOneLine) {
-    TemporaryDirectory runtime("nodisplay");
+    ScratchDir runtime("x11-nodisplay");
     Process saver =
         Process::start({saverPath()}, {"DISPLAY=:9876", "XDG_RUNTIME_DIR=" + runtime.path()});
     EXPECT_EQ(saver.wait(10s), 1);

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
@@ -16,20 +15,8 @@ std::string saverPath() {
     return LIGHTMATRIX_X11_SAVER;
 }
 
-TemporaryDirectory::TemporaryDirectory(const std::string& tag) {
-    std::string pattern = "/tmp/lightmatrix-x11-" + tag + "-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary directory");
-    path_ = pattern;
-}
-
-TemporaryDirectory::~TemporaryDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 SaverSession::SaverSession(int width, int height)
-    : runtime_("run"), xvfb_(std::make_unique<e2e::Xvfb>(width, height)) {}
+    : runtime_("x11-run"), xvfb_(std::make_unique<e2e::Xvfb>(width, height)) {}
 
 std::vector<std::string> SaverSession::env() const {
     return {xvfb_->env(), "XDG_RUNTIME_DIR=" + runtime_.path()};

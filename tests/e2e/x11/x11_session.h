@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "e2e/support/e2e.h"
+#include "support/scratch_dir.h"
 
 namespace lightmatrix::x11_test {
 
@@ -23,18 +24,7 @@ using namespace std::chrono_literals;
 // The lightmatrix program of this build.
 std::string saverPath();
 
-// A private directory, removed with everything in it when the object goes.
-class TemporaryDirectory {
-  public:
-    explicit TemporaryDirectory(const std::string& tag);
-    ~TemporaryDirectory();
-    TemporaryDirectory(const TemporaryDirectory&) = delete;
-    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
+using testing_support::ScratchDir;
 
 class SaverSession {
   public:
@@ -53,7 +43,7 @@ class SaverSession {
     void killServer() { xvfb_.reset(); }
 
   private:
-    TemporaryDirectory runtime_;
+    ScratchDir runtime_;
     std::unique_ptr<e2e::Xvfb> xvfb_;
 };
 

@@ -55,7 +55,7 @@ void giveTo(const fs::path& path, uid_t uid) {
 class XScreenSaverTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        top_ = std::make_unique<TemporaryDirectory>("xss");
+        top_ = std::make_unique<ScratchDir>("x11-xss");
         const fs::path top = top_->path();
         prefix_ = top / "prefix";
         ASSERT_EQ(
@@ -122,7 +122,7 @@ class XScreenSaverTest : public ::testing::Test {
         return hacks;
     }
 
-    std::unique_ptr<TemporaryDirectory> top_;
+    std::unique_ptr<ScratchDir> top_;
     fs::path prefix_;
     fs::path home_;
     std::string display_;

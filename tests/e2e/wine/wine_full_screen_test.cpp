@@ -15,12 +15,9 @@ namespace {
 using e2e::LightsSeen;
 using e2e::Process;
 
-class WineFullScreen : public ::testing::Test {
+class WineFullScreen : public WineSuite {
   protected:
     static void SetUpTestSuite() { session = std::make_unique<WineSession>("full-screen"); }
-    static void TearDownTestSuite() { session.reset(); }
-    // Each test starts with no Windows process left from the one before.
-    void TearDown() override { session->endWindowsProcesses(); }
 
     static Process startSaver(const std::vector<std::string>& arguments = {},
                               const std::vector<std::string>& extraEnv = {}) {
@@ -49,8 +46,6 @@ class WineFullScreen : public ::testing::Test {
         EXPECT_EQ(window->width, session->xvfb().width()) << what;
         EXPECT_EQ(window->height, session->xvfb().height()) << what;
     }
-
-    static inline std::unique_ptr<WineSession> session;
 };
 
 TEST_F(WineFullScreen, LightsPileUpOnABlackScreenUntilAKeyIsPressed) {

@@ -16,18 +16,10 @@ namespace {
 using e2e::Process;
 using e2e::Screenshot;
 
-class WinePicturePanel : public ::testing::Test {
+class WinePicturePanel : public WineSuite {
   protected:
     static void SetUpTestSuite() { session = std::make_unique<WineSession>("picture"); }
-    static void TearDownTestSuite() { session.reset(); }
-    void TearDown() override { session->endWindowsProcesses(); }
-
-    static inline std::unique_ptr<WineSession> session;
 };
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // Pixels of the panel's area that show the picture's pixel for their place.
 int pictureShownIn(const Screenshot& shot, const PixelRect& panel) {

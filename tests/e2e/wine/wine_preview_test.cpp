@@ -19,18 +19,10 @@ namespace {
 
 using e2e::Process;
 
-class WinePreview : public ::testing::Test {
+class WinePreview : public WineSuite {
   protected:
     static void SetUpTestSuite() { session = std::make_unique<WineSession>("preview"); }
-    static void TearDownTestSuite() { session.reset(); }
-    void TearDown() override { session->endWindowsProcesses(); }
-
-    static inline std::unique_ptr<WineSession> session;
 };
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // Wine 8 does not show another process's child window on the screen, so the
 // pane's pixels cannot be looked at here; the settings' stand-in checks the

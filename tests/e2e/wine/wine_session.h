@@ -4,6 +4,9 @@
 // display and a Wine prefix, and a look at the top-level windows that Wine
 // puts on the display.
 
+// gtest before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -66,6 +69,21 @@ class WineSession {
     e2e::Xvfb xvfb_;
     std::string prefix_;
 };
+
+// A test suite that shares one session among its tests, made in the suite's
+// SetUpTestSuite. Each test starts with no Windows process left from the one
+// before.
+class WineSuite : public ::testing::Test {
+  protected:
+    static void TearDownTestSuite() { session.reset(); }
+    void TearDown() override { session->endWindowsProcesses(); }
+
+    static inline std::unique_ptr<WineSession> session;
+};
+
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 struct Geometry {
     int x = 0;

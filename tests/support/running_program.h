@@ -6,19 +6,10 @@
 #include "common/constants.h"
 #include "platform/memory/memory_platform.h"
 #include "shell/frm_main.h"
+#include "shell/frm_main_internals.h"
 #include "shell/program_start.h"
 
-namespace lightmatrix {
-
-// The one way in to the window's private operations, for tests and tools.
-struct frmMainInternals {
-    static void drawPicture(frmMain& form, PicturePanel& panel, const std::string& path) {
-        form.drawPicture(panel, path);
-    }
-    static void createLights(frmMain& form) { form.createLights(); }
-};
-
-namespace testing_support {
+namespace lightmatrix::testing_support {
 
 // The program started on a memory platform, as the window system would start it.
 struct RunningProgram {
@@ -46,5 +37,4 @@ inline Colour RunningProgram::centreOf(Int16 k) const {
     return memory.frame().at(x, y);
 }
 
-}  // namespace testing_support
-}  // namespace lightmatrix
+}  // namespace lightmatrix::testing_support

@@ -5,17 +5,10 @@
 
 #include "platform/memory/memory_platform.h"
 #include "shell/frm_main.h"
+#include "shell/frm_main_internals.h"
 #include "shell/program_start.h"
 
 namespace lightmatrix {
-
-// The one way in to the window's private operations, for tests and tools.
-struct frmMainInternals {
-    static void drawPicture(frmMain& form, PicturePanel& panel, const std::string& path) {
-        form.drawPicture(panel, path);
-    }
-    static void createLights(frmMain& form) { form.createLights(); }
-};
 
 namespace render {
 

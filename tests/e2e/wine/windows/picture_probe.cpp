@@ -23,16 +23,10 @@
 #include "platform/common/icon.h"
 #include "platform/win32/win32_platform.h"
 #include "shell/frm_main.h"
+#include "shell/frm_main_internals.h"
 #include "shell/program_start.h"
 
 namespace lightmatrix {
-
-// The way in to the window's private operations, for tests and tools.
-struct frmMainInternals {
-    static void drawPicture(frmMain& form, PicturePanel& panel, const std::string& path) {
-        form.drawPicture(panel, path);
-    }
-};
 
 namespace {
 

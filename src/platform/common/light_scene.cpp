@@ -6,7 +6,7 @@
 
 namespace lightmatrix {
 
-LightScene::LightScene() = default;
+LightScene::LightScene() : buckets_(static_cast<std::size_t>(kGrid) * kGrid) {}
 
 const LightRecord* LightScene::find(Int16 index) const {
     if (index < 0 || index >= indexLimit()) return nullptr;
@@ -44,11 +44,6 @@ void LightScene::move(Int16 index, float left, float top, float width, float hei
     link(index);
 }
 
-TwipsRect LightScene::rectOf(const LightRecord& record) {
-    return {record.left, record.top, static_cast<double>(record.left) + record.width,
-            static_cast<double>(record.top) + record.height};
-}
-
 LightScene::BucketRange LightScene::bucketsOf(const TwipsRect& area) {
     // Anything beyond the grid shares its edge buckets. Right and bottom edges
     // are exclusive, so a cell that ends on a bucket's edge stays in one bucket.
@@ -63,7 +58,7 @@ LightScene::BucketRange LightScene::bucketsOf(const TwipsRect& area) {
 }
 
 void LightScene::link(Int16 index) {
-    const BucketRange range = bucketsOf(rectOf(records_[static_cast<std::size_t>(index)]));
+    const BucketRange range = bucketsOf(cellOf(records_[static_cast<std::size_t>(index)]));
     for (int by = range.y0; by <= range.y1; ++by) {
         for (int bx = range.x0; bx <= range.x1; ++bx) {
             auto& bucket = buckets_[static_cast<std::size_t>(by * kGrid + bx)];
@@ -73,7 +68,7 @@ void LightScene::link(Int16 index) {
 }
 
 void LightScene::unlink(Int16 index) {
-    const BucketRange range = bucketsOf(rectOf(records_[static_cast<std::size_t>(index)]));
+    const BucketRange range = bucketsOf(cellOf(records_[static_cast<std::size_t>(index)]));
     for (int by = range.y0; by <= range.y1; ++by) {
         for (int bx = range.x0; bx <= range.x1; ++bx) {
             auto& bucket = buckets_[static_cast<std::size_t>(by * kGrid + bx)];

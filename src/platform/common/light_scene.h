@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "common/checked.h"
@@ -31,6 +30,12 @@ struct TwipsRect {
     double bottom = 0;
 };
 
+// The cell a light stands in: the rectangle it is drawn in and repainted by.
+inline TwipsRect cellOf(const LightRecord& light) {
+    return {light.left, light.top, static_cast<double>(light.left) + light.width,
+            static_cast<double>(light.top) + light.height};
+}
+
 // The lights of one window and where they stand. A coarse grid of buckets finds
 // the lights near a point quickly, so that repainting one cell looks at a
 // handful of lights, not all ten thousand.
@@ -60,12 +65,11 @@ class LightScene {
         int x0, y0, x1, y1;  // inclusive
     };
     static BucketRange bucketsOf(const TwipsRect& area);
-    static TwipsRect rectOf(const LightRecord& record);
     void link(Int16 index);
     void unlink(Int16 index);
 
     std::vector<LightRecord> records_;
-    std::array<std::vector<Int16>, kGrid * kGrid> buckets_;
+    std::vector<std::vector<Int16>> buckets_;  // kGrid rows of kGrid, on the heap
 };
 
 }  // namespace lightmatrix

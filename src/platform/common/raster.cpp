@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace lightmatrix {
 
@@ -40,7 +41,20 @@ Int32 ceilToPixel(double v) {
 Int32 firstCentreAtOrAfter(double edge) {
     return ceilToPixel(edge - 0.5);
 }
+
+// The colour a light paints its shape in: its fill colour when filled solid,
+// else its back colour when that is opaque; nothing when both are transparent.
+std::optional<Colour> paintOf(const LightRecord& light) {
+    if (light.fillStyle == FillStyle::Solid) return light.fillColour;
+    if (light.backStyle == BackStyle::Opaque) return light.backColour;
+    return std::nullopt;
+}
 }  // namespace
+
+TwipsRect PixelMapping::toTwips(const PixelRect& r) const {
+    return {r.left / pixelsPerTwip_, r.top / pixelsPerTwip_, r.right / pixelsPerTwip_,
+            r.bottom / pixelsPerTwip_};
+}
 
 PixelRect PixelMapping::toPixels(const TwipsRect& r) const {
     return {firstCentreAtOrAfter(r.left * pixelsPerTwip_),
@@ -49,23 +63,13 @@ PixelRect PixelMapping::toPixels(const TwipsRect& r) const {
             firstCentreAtOrAfter(r.bottom * pixelsPerTwip_)};
 }
 
-TwipsRect PixelMapping::toTwips(const PixelRect& r) const {
-    return {r.left / pixelsPerTwip_, r.top / pixelsPerTwip_, r.right / pixelsPerTwip_,
-            r.bottom / pixelsPerTwip_};
-}
-
 void paintLight(const LightRecord& light, const PixelMapping& mapping, const PixelRect& clip,
                 Raster& raster) {
-    Colour colour;
-    if (light.fillStyle == FillStyle::Solid)
-        colour = light.fillColour;
-    else if (light.backStyle == BackStyle::Opaque)
-        colour = light.backColour;
-    else
-        return;
+    const std::optional<Colour> paint = paintOf(light);
+    if (!paint) return;
+    const Colour colour = *paint;
 
-    const TwipsRect cell{light.left, light.top, static_cast<double>(light.left) + light.width,
-                         static_cast<double>(light.top) + light.height};
+    const TwipsRect cell = cellOf(light);
     const PixelRect area = mapping.toPixels(cell).intersect(clip).intersect(raster.bounds());
     if (area.empty()) return;
 
@@ -95,19 +99,14 @@ void paintLight(const LightRecord& light, const PixelMapping& mapping, const Pix
 namespace {
 
 Colour paintedColour(const LightRecord& light, Colour none) {
-    if (!light.visible) return none;
-    if (light.fillStyle == FillStyle::Solid) return light.fillColour;
-    if (light.backStyle == BackStyle::Opaque) return light.backColour;
-    return none;
+    return light.visible ? paintOf(light).value_or(none) : none;
 }
 
 // Whether a light painted in the background colour would change anything: only
 // where a light below it shows another colour.
 bool coversAnything(const LightScene& scene, Int16 index, const LightRecord& light,
                     Colour background, std::vector<Int16>& nearby) {
-    scene.lightsNear({light.left, light.top, static_cast<double>(light.left) + light.width,
-                      static_cast<double>(light.top) + light.height},
-                     nearby);
+    scene.lightsNear(cellOf(light), nearby);
     for (const Int16 below : nearby) {
         if (below >= index) break;
         const LightRecord* other = scene.find(below);

@@ -30,16 +30,9 @@ const LightRecord& SceneLights::at(Int16 index) const {
     return *record;
 }
 
-namespace {
-TwipsRect areaOf(const LightRecord& record) {
-    return {record.left, record.top, static_cast<double>(record.left) + record.width,
-            static_cast<double>(record.top) + record.height};
-}
-}  // namespace
-
 // Called after a change: the window redraws from the scene as it now stands.
 void SceneLights::repaint(const LightRecord& record) {
-    if (record.visible) sink_.invalidate(areaOf(record));
+    if (record.visible) sink_.invalidate(cellOf(record));
 }
 
 void SceneLights::load(Int16 index) {
@@ -57,7 +50,7 @@ void SceneLights::setVisible(Int16 index, bool visible) {
     LightRecord& record = at(index);
     if (record.visible == visible) return;
     record.visible = visible;
-    sink_.invalidate(areaOf(record));
+    sink_.invalidate(cellOf(record));
 }
 
 void SceneLights::move(Int16 index, float left, float top, float width, float height) {

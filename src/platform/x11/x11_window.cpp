@@ -176,9 +176,7 @@ void X11Window::show() {
         for (Int32 i = 0; i < scene_->indexLimit(); ++i) {
             const LightRecord* light = scene_->find(static_cast<Int16>(i));
             if (light == nullptr || !light->visible) continue;
-            const PixelRect cell = mapping_.toPixels(
-                {light->left, light->top, static_cast<double>(light->left) + light->width,
-                 static_cast<double>(light->top) + light->height});
+            const PixelRect cell = mapping_.toPixels(cellOf(*light));
             extent_.right = std::max(extent_.right, cell.right);
             extent_.bottom = std::max(extent_.bottom, cell.bottom);
         }

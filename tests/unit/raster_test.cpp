@@ -81,5 +81,24 @@ TEST(Raster, ASmallWindowShowsTheTopLeftOfTheMatrixAndLaterLightsStillExist) {
     for (const Colour pixel : program.memory.frame().pixels) ASSERT_EQ(pixel, kBlack);
 }
 
+TEST(Raster, CellByCellRepaintsAddUpToTheWholeFrame) {
+    // A minute of ticks repaints one cell at a time; drawing the window whole
+    // from the lights as they stand must give the same pixels, at any DPI.
+    for (const double dpi : {96.0, 120.0, 144.0}) {
+        SCOPED_TRACE(dpi);
+        RunningProgram program(
+            MemoryOptions{.screenWidth = 1300, .screenHeight = 1000, .dpi = dpi});
+        program.memory.advance(60'000);
+        const Raster byCells = program.memory.frame();
+        int lit = 0;
+        for (Int16 k = 1; k <= 10800; ++k) lit += program.fill(k) != kBlack;
+        ASSERT_GT(lit, 3000);
+
+        MemoryWindow& window = program.memory.window();
+        window.repaintPixels(window.raster().bounds());
+        EXPECT_TRUE(byCells.pixels == program.memory.frame().pixels);
+    }
+}
+
 }  // namespace
 }  // namespace lightmatrix

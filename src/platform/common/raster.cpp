@@ -51,11 +51,6 @@ std::optional<Colour> paintOf(const LightRecord& light) {
 }
 }  // namespace
 
-TwipsRect PixelMapping::toTwips(const PixelRect& r) const {
-    return {r.left / pixelsPerTwip_, r.top / pixelsPerTwip_, r.right / pixelsPerTwip_,
-            r.bottom / pixelsPerTwip_};
-}
-
 PixelRect PixelMapping::toPixels(const TwipsRect& r) const {
     return {firstCentreAtOrAfter(r.left * pixelsPerTwip_),
             firstCentreAtOrAfter(r.top * pixelsPerTwip_),
@@ -147,8 +142,15 @@ void renderArea(const LightScene& scene, Colour background, const PixelMapping& 
         renderAllLights(scene, background, mapping, clip, raster);
         return;
     }
+    // A light paints a pixel only when its cell holds the pixel's centre, so
+    // the lights to ask for are those whose cells meet the centres of the
+    // area's first and last pixels (half a twip wider against rounding). The
+    // area's own edges reach into the neighbouring cells' buckets.
+    const double s = mapping.pixelsPerTwip();
+    const TwipsRect centres{(clip.left + 0.5) / s - 0.5, (clip.top + 0.5) / s - 0.5,
+                            (clip.right - 0.5) / s + 0.5, (clip.bottom - 0.5) / s + 0.5};
     thread_local std::vector<Int16> nearby;
-    scene.lightsNear(mapping.toTwips(clip), nearby);
+    scene.lightsNear(centres, nearby);
     for (const Int16 index : nearby) {
         const LightRecord* light = scene.find(index);
         if (light != nullptr && light->visible) paintLight(*light, mapping, clip, raster);

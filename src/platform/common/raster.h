@@ -46,7 +46,6 @@ class PixelMapping {
     // The pixels whose centres lie inside the rectangle: neighbouring cells
     // share no pixel and leave no gap.
     PixelRect toPixels(const TwipsRect& rect) const;
-    TwipsRect toTwips(const PixelRect& rect) const;
     double toTwips(double pixels) const { return pixels / pixelsPerTwip_; }
 
   private:

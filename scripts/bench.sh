@@ -120,8 +120,7 @@ verdict() {  # value, limit, "below" or "atleast"
         ok = how == "below" ? v + 0 < l + 0 : v + 0 >= l + 0
         print ok ? "met" : "**missed**" }'
 }
-# The Windows program writes its figures with CRLF line ends.
-value() { [ -f "$2" ] && tr -d '\r' <"$2" | sed -n "s/^$1=//p" | head -n1 || true; }
+value() { [ -f "$2" ] && sed -n "s/^$1=//p" "$2" | head -n1 || true; }
 
 tick_us=$(median_in BM_LightingTick us)
 clear_ms=$(median_in BM_ClearAllLit ms)

@@ -53,7 +53,8 @@ status_kb() {
 
 # A key=value from a stats file.
 stat_value() {
-    sed -n "s/^$2=//p" "$1" | head -n1
+    # The Windows program writes its figures with CRLF line ends.
+    tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -n1
 }
 
 # Percent of one core: ticks over a wall time in milliseconds.
@@ -76,4 +77,28 @@ wait_gone() {
         sleep 0.1
     done
     return 1
+}
+
+# The X server's CPU over 5 s with nothing of ours running, % of one core.
+xserver_idle_percent() {
+    local before after
+    before=$(cpu_ticks "$xvfb_pid")
+    sleep 5
+    after=$(cpu_ticks "$xvfb_pid")
+    percent_of_core $(( after - before )) 5000
+}
+
+# Sets ticks, run_ms and first from a program's run figures (empty if absent).
+read_run_figures() {
+    ticks=$(stat_value "$1" ticks 2>/dev/null || true)
+    run_ms=$(stat_value "$1" run_ms 2>/dev/null || true)
+    first=$(stat_value "$1" first_frame_ms 2>/dev/null || true)
+}
+
+# The tick rates from those figures: from the first frame (the timers tick
+# once the load step is done) to the end of the run, both by the program's
+# own clock; and over the whole run.
+tick_rates() {
+    echo "ticks_per_second=$(awk -v t="$ticks" -v ms="$run_ms" -v f="$first" 'BEGIN { if (t != "" && f >= 0 && ms - f > 0) printf "%.2f", t * 1000 / (ms - f) }')"
+    echo "ticks_per_second_by_run_ms=$(awk -v t="$ticks" -v ms="$run_ms" 'BEGIN { if (ms > 0) printf "%.2f", t * 1000 / ms }')"
 }

@@ -47,9 +47,7 @@ sum_ticks() {
     echo "$total"
 }
 
-idle_x0=$(cpu_ticks "$xvfb_pid")
-sleep 5
-idle_x1=$(cpu_ticks "$xvfb_pid")
+idle_x=$(xserver_idle_percent)
 
 stats="$work/stats"
 LIGHTMATRIX_STATS="$(winepath -w "$stats")" wine "$scr" /s >"$work/out" 2>"$work/err" &
@@ -104,9 +102,7 @@ status=0
 wait "$launcher" || status=$?
 
 ms=$(( t1 - t0 ))
-ticks=$(stat_value "$stats" ticks 2>/dev/null || true)
-run_ms=$(stat_value "$stats" run_ms 2>/dev/null || true)
-first=$(stat_value "$stats" first_frame_ms 2>/dev/null || true)
+read_run_figures "$stats"
 {
     echo "build=$scr"
     echo "screen=$size"
@@ -116,14 +112,11 @@ first=$(stat_value "$stats" first_frame_ms 2>/dev/null || true)
     echo "wine_other_cpu_percent=$(percent_of_core $(( o1 - o0 )) "$ms")"
     echo "wine_other_processes=$other_names"
     echo "xserver_cpu_percent=$(percent_of_core $(( x1 - x0 )) "$ms")"
-    echo "xserver_idle_cpu_percent=$(percent_of_core $(( idle_x1 - idle_x0 )) 5000)"
+    echo "xserver_idle_cpu_percent=$idle_x"
     echo "ticks=$ticks"
     echo "run_ms=$run_ms"
     echo "first_frame_ms=$first"
-    # From the first frame (the timers tick once the load step is done) to the
-    # end of the run, both by the program's own clock.
-    echo "ticks_per_second=$(awk -v t="$ticks" -v ms="$run_ms" -v f="$first" 'BEGIN { if (t != "" && f >= 0 && ms - f > 0) printf "%.2f", t * 1000 / (ms - f) }')"
-    echo "ticks_per_second_by_run_ms=$(awk -v t="$ticks" -v ms="$run_ms" 'BEGIN { if (ms > 0) printf "%.2f", t * 1000 / ms }')"
+    tick_rates
     echo "exit_after_input_ms=$(( gone - ended ))"
     echo "rss_kb=$rss"
     echo "hwm_kb=$hwm"

@@ -25,9 +25,7 @@ cleanups+=("rm -rf '$work'")
 start_xvfb "$size"
 
 # The X server on its own, for comparison.
-idle_x0=$(cpu_ticks "$xvfb_pid")
-sleep 5
-idle_x1=$(cpu_ticks "$xvfb_pid")
+idle_x=$(xserver_idle_percent)
 
 # A first run, ended after its first frame. On an Xvfb just started, the first
 # client's first full-screen paint costs the server about 30 ms of page faults
@@ -86,9 +84,7 @@ if [ -n "$floor" ]; then
     floor_cpu=$(percent_of_core_ns "$([ -n "$f0" ] && echo $(( f1 - f0 )))" $(( ft1 - ft0 )))
     floor_x=$(percent_of_core_ns "$([ -n "$fx0" ] && echo $(( fx1 - fx0 )))" $(( ft1 - ft0 )))
 fi
-ticks=$(stat_value "$stats" ticks 2>/dev/null || true)
-run_ms=$(stat_value "$stats" run_ms 2>/dev/null || true)
-first=$(stat_value "$stats" first_frame_ms 2>/dev/null || true)
+read_run_figures "$stats"
 {
     echo "build=$binary"
     echo "screen=$size"
@@ -97,13 +93,10 @@ first=$(stat_value "$stats" first_frame_ms 2>/dev/null || true)
     echo "saver_cpu_percent_schedstat=$(percent_of_core_ns "$([ -n "$sn0" ] && echo $(( sn1 - sn0 )))" "$ms")"
     echo "xserver_cpu_percent=$(percent_of_core $(( x1 - x0 )) "$ms")"
     echo "xserver_cpu_percent_schedstat=$(percent_of_core_ns "$([ -n "$xn0" ] && echo $(( xn1 - xn0 )))" "$ms")"
-    echo "xserver_idle_cpu_percent=$(percent_of_core $(( idle_x1 - idle_x0 )) 5000)"
+    echo "xserver_idle_cpu_percent=$idle_x"
     echo "ticks=$ticks"
     echo "run_ms=$run_ms"
-    # From the first frame (the timers tick once the load step is done) to the
-    # end of the run, both by the program's own clock.
-    echo "ticks_per_second=$(awk -v t="$ticks" -v ms="$run_ms" -v f="$first" 'BEGIN { if (t != "" && f >= 0 && ms - f > 0) printf "%.2f", t * 1000 / (ms - f) }')"
-    echo "ticks_per_second_by_run_ms=$(awk -v t="$ticks" -v ms="$run_ms" 'BEGIN { if (ms > 0) printf "%.2f", t * 1000 / ms }')"
+    tick_rates
     echo "exit_after_input_ms=$(( gone - ended ))"
     echo "rss_kb=$rss"
     echo "hwm_kb=$hwm"

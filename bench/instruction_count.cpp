@@ -36,9 +36,7 @@ int count(const std::string& operation, int n) {
 
     MemoryPlatform memory;
     SteppingClock clock;
-    Platform& p = memory.platform();
-    Platform platform{p.program, p.instanceCheck, p.window,    p.lights, p.timers, p.picturePanel,
-                      p.events,  clock,           p.generator, p.user32, p.gdi32};
+    Platform platform = withClock(memory.platform(), clock);
     const auto form = startProgram(platform);
     if (operation == "tick") {
         CALLGRIND_TOGGLE_COLLECT;

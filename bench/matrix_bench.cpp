@@ -18,13 +18,8 @@ namespace {
 
 struct Program {
     explicit Program(Clock* clock = nullptr)
-        : platform(withClock(memory.platform(), clock)), form(startProgram(platform)) {}
-
-    static Platform withClock(Platform& p, Clock* clock) {
-        return Platform{p.program,   p.instanceCheck, p.window, p.lights,
-                        p.timers,    p.picturePanel,  p.events, clock ? *clock : p.clock,
-                        p.generator, p.user32,        p.gdi32};
-    }
+        : platform(clock ? withClock(memory.platform(), *clock) : memory.platform()),
+          form(startProgram(platform)) {}
 
     MemoryPlatform memory;
     Platform platform;

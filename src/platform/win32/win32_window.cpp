@@ -110,6 +110,7 @@ Win32Window::Win32Window(HINSTANCE instance, Program& program, HandlerFailure& f
     CreateWindowExW(0, kClassName, L"Form1", WS_OVERLAPPED | WS_CLIPCHILDREN, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     if (hwnd_ == nullptr) raise(ErrorKind::Platform, "cannot create the window");
+    dc_ = GetDC(hwnd_);  // the class's own: valid as long as the window is
 
     // A top-level window always gets a caption when it is created. This one
     // has no frame at all, so that its client area is the whole window and, as
@@ -172,29 +173,23 @@ bool Win32Window::drawable() const {
 }
 
 void Win32Window::invalidate(const TwipsRect& area) {
-    if (!drawable()) return;  // showing the window paints it whole
+    // Showing the window paints it whole; whether it can be seen is asked
+    // once per flush, not once per light.
+    if (hwnd_ == nullptr || !shown_) return;
     dirty_.add(mapping_.toPixels(area).intersect(frame_.bounds()));
 }
 
 void Win32Window::flush() {
     if (dirty_.empty()) return;
-    if (drawable()) {
-        const HDC dc = GetDC(hwnd_);
-        for (const PixelRect& area : dirty_.areas()) drawArea(dc, area);
-        ReleaseDC(hwnd_, dc);
-    }
+    if (drawable())
+        for (const PixelRect& area : dirty_.areas()) drawArea(dc_, area);
     dirty_.clear();
 }
 
 void Win32Window::drawArea(HDC dc, const PixelRect& area) {
     const PixelRect clip = area.intersect(frame_.bounds());
-    if (clip.empty()) return;
-    if (scene_ != nullptr) {
-        renderArea(*scene_, background_, mapping_, clip, frame_);
-    } else {
-        for (Int32 y = clip.top; y < clip.bottom; ++y)
-            for (Int32 x = clip.left; x < clip.right; ++x) frame_.at(x, y) = background_;
-    }
+    if (clip.empty() || scene_ == nullptr) return;  // connected before the loop runs
+    renderArea(*scene_, background_, mapping_, clip, frame_);
     blitArea(dc, frame_, clip, scratch_);
     if (firstFrameTime_ == 0) firstFrameTime_ = fileTimeNow();
 }
@@ -288,6 +283,7 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_NCDESTROY: {
             const HWND hwnd = std::exchange(hwnd_, nullptr);
+            dc_ = nullptr;
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             return DefWindowProcW(hwnd, message, wParam, lParam);
         }

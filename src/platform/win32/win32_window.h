@@ -73,6 +73,7 @@ class Win32Window : public Window, public RepaintSink {
     Program& program_;
     HandlerFailure& failure_;
     HWND hwnd_ = nullptr;
+    HDC dc_ = nullptr;  // CS_OWNDC: one device context for the window's life
     double dpi_ = 96;
     PixelMapping mapping_;
     const LightScene* scene_ = nullptr;

@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
-
+#include "platform/common/run_figures.h"
 #include "platform/win32/win32_window.h"
 
 namespace lightmatrix::win32 {
@@ -24,18 +22,11 @@ std::int64_t processStartTime() {
 }
 
 void writeRunStats(std::int64_t lightingTicks, std::int64_t firstFrameTime, std::int64_t endTime) {
-    const char* path = std::getenv("LIGHTMATRIX_STATS");
-    if (path == nullptr || *path == '\0') return;
-    std::FILE* file = std::fopen(path, "w");
-    if (file == nullptr) return;
     const std::int64_t start = processStartTime();
     const std::int64_t runMs = ((endTime != 0 ? endTime : fileTimeNow()) - start) / kCountsPerMs;
     const std::int64_t firstFrameMs =
         firstFrameTime == 0 ? -1 : (firstFrameTime - start) / kCountsPerMs;
-    std::fprintf(file, "ticks=%lld\nrun_ms=%lld\nfirst_frame_ms=%lld\n",
-                 static_cast<long long>(lightingTicks), static_cast<long long>(runMs),
-                 static_cast<long long>(firstFrameMs));
-    std::fclose(file);
+    writeRunFigures(lightingTicks, runMs, firstFrameMs);
 }
 
 }  // namespace lightmatrix::win32

@@ -43,11 +43,9 @@ bool MemoryPlatform::anotherInstanceRunning() {
 }
 
 void MemoryPlatform::advance(std::int64_t ms) {
-    // Between two ticks the window draws what the last one changed.
-    timers_.runUntil(clock_.nowMs() + ms, [this] {
-        window_.paint();
-        return !ended_;
-    });
+    // After each tick the window draws what it changed.
+    timers_.runUntil(
+        clock_.nowMs() + ms, [this] { return !ended_; }, [this] { window_.paint(); });
 }
 
 void MemoryPlatform::pressKey(Int16 keyCode, Int16 shift) {

@@ -40,7 +40,8 @@ std::unique_ptr<Timer> MemoryTimers::create(Int32 intervalMs, std::function<void
     return std::make_unique<MemoryTimer>(entry, clock_);
 }
 
-void MemoryTimers::runUntil(std::int64_t targetMs, const std::function<bool()>& keepGoing) {
+void MemoryTimers::runUntil(std::int64_t targetMs, const std::function<bool()>& keepGoing,
+                            const std::function<void()>& afterTick) {
     std::erase_if(entries_, [](const auto& e) { return !e->alive; });
     while (keepGoing()) {
         Entry* next = nullptr;
@@ -54,6 +55,7 @@ void MemoryTimers::runUntil(std::int64_t targetMs, const std::function<bool()>& 
         clock_.set(next->due);
         next->due += next->interval;
         next->tick();
+        afterTick();
     }
 }
 

@@ -32,8 +32,10 @@ class MemoryTimers : public Timers {
     std::unique_ptr<Timer> create(Int32 intervalMs, std::function<void()> tick) override;
 
     // Moves the clock to `targetMs`, running every tick due on the way, and
-    // stops early (with the clock at the last tick) when `keepGoing` says so.
-    void runUntil(std::int64_t targetMs, const std::function<bool()>& keepGoing);
+    // stops early (with the clock at the last tick) when `keepGoing` says so;
+    // `afterTick` runs after each tick.
+    void runUntil(std::int64_t targetMs, const std::function<bool()>& keepGoing,
+                  const std::function<void()>& afterTick);
 
     struct Entry {
         Int32 interval;

@@ -96,19 +96,28 @@ bool X11Display::windowManagerRuns(int screen) const {
     return present;
 }
 
+namespace {
+// Waits until the server has answered every request made so far, so that
+// their errors have arrived; no round trip when it already has (after a call
+// that waits for its reply, say).
+void settle(Display* display) {
+    if (NextRequest(display) - 1 != LastKnownRequestProcessed(display)) XSync(display, False);
+}
+}  // namespace
+
 ErrorTrap::ErrorTrap(X11Display& display) : display_(display), outer_(display.trap_) {
     // Errors of earlier requests belong to whoever made them, not to this trap.
-    XSync(display_.get(), False);
+    settle(display_.get());
     display_.trap_ = this;
 }
 
 ErrorTrap::~ErrorTrap() {
-    XSync(display_.get(), False);
+    settle(display_.get());
     display_.trap_ = outer_;
 }
 
 bool ErrorTrap::failed() {
-    XSync(display_.get(), False);
+    settle(display_.get());
     return firstError_ != 0;
 }
 

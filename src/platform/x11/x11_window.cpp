@@ -357,14 +357,16 @@ void X11Window::place(bool move, int x, int y, bool size, int width, int height)
     }
     XConfigureWindow(display_.get(), id_, mask, &changes);
     if (size) setClientSize(std::max(width, 0), std::max(height, 0));
-    if (!placedSet_) {
+    // Where the window stands now, for the parts not given here: asked of the
+    // server only when some part is missing.
+    if (!placedSet_ && !(move && size)) {
         XWindowAttributes attributes{};
         XGetWindowAttributes(display_.get(), id_, &attributes);
         placed_ = {static_cast<short>(attributes.x), static_cast<short>(attributes.y),
                    static_cast<unsigned short>(attributes.width),
                    static_cast<unsigned short>(attributes.height)};
-        placedSet_ = true;
     }
+    placedSet_ = true;
     if (move) {
         placed_.x = static_cast<short>(x);
         placed_.y = static_cast<short>(y);

@@ -6,13 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "common/constants.h"
-#include "picture_pattern.h"
+#include "e2e/support/picture_pattern.h"
 #include "platform/common/raster.h"
 #include "wine_session.h"
 
 namespace lightmatrix::wine_test {
 namespace {
 
+using e2e::patternAt;
 using e2e::Process;
 using e2e::Screenshot;
 

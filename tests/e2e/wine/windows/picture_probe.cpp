@@ -19,7 +19,7 @@
 
 #include "checks.h"
 #include "common/constants.h"
-#include "picture_pattern.h"
+#include "e2e/support/picture_pattern.h"
 #include "platform/common/icon.h"
 #include "platform/win32/win32_platform.h"
 #include "shell/frm_main.h"
@@ -30,9 +30,9 @@ namespace lightmatrix {
 
 namespace {
 
-using wine_test::kPictureHeight;
-using wine_test::kPictureWidth;
-using wine_test::patternAt;
+using e2e::kPictureHeight;
+using e2e::kPictureWidth;
+using e2e::patternAt;
 
 constexpr Int32 kInvalid = -1;  // CLR_INVALID as GetPixel returns it
 

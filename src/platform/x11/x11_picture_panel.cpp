@@ -10,9 +10,8 @@ namespace lightmatrix {
 X11PicturePanel::X11PicturePanel(X11Display& display, X11Window& window, const PixelRect& area)
     : display_(display), window_(window), area_(area) {
     Display* dpy = display_.get();
-    PixelWriter writer(dpy, window.visual(), window.depth());
     XSetWindowAttributes attributes{};
-    attributes.background_pixel = writer.pixelOf(kBackground);
+    attributes.background_pixel = window.writer().pixelOf(kBackground);
     attributes.event_mask = ExposureMask | ButtonPressMask;
     id_ = XCreateWindow(dpy, window.id(), area_.left, area_.top,
                         static_cast<unsigned>(std::max(area_.right - area_.left, 1)),
@@ -63,8 +62,7 @@ void X11PicturePanel::draw() {
     shown.resize(area_.right - area_.left, area_.bottom - area_.top, kBackground);
     for (Int32 y = 0; y < shown.height; ++y)
         for (Int32 x = 0; x < shown.width; ++x) shown.at(x, y) = shownAt(x, y);
-    PixelWriter writer(display_.get(), window_.visual(), window_.depth());
-    writer.put(id_, gc_, shown, shown.bounds());
+    window_.writer().put(id_, gc_, shown, shown.bounds());
 }
 
 void X11PicturePanel::handleEvent(const XEvent& event) {

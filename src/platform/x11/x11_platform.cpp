@@ -18,6 +18,15 @@ namespace lightmatrix {
 
 namespace {
 
+// A tick more than this much later than one interval behind drops the ticks
+// its timer missed; one less far behind is made up, a tick per pass of the
+// event loop.
+constexpr std::chrono::milliseconds kMaxCatchUp{100};
+
+DeadlineTimers::Clock::duration catchUpLimit(DeadlineTimers::Clock::duration interval) {
+    return interval + kMaxCatchUp;
+}
+
 bool previewCommandLine(const std::string& commandLine) {
     return commandLine.compare(0, 2, "/p") == 0;
 }
@@ -58,6 +67,7 @@ PixelRect panelArea(const PixelMapping& mapping) {
 X11Platform::X11Platform(std::string commandLine)
     : commandLine_(std::move(commandLine)),
       signalFd_(blockEndSignals()),
+      timers_(catchUpLimit),
       window_(display_, *this, previewCommandLine(commandLine_) ? None : daemonWindow()),
       lights_(window_),
       panel_(display_, window_, panelArea(window_.mapping())),
@@ -98,7 +108,7 @@ void X11Platform::handleEvents(int count) {
 }
 
 void X11Platform::runDueTimers() {
-    timers_.runDue(std::chrono::steady_clock::now(), [this] { return !ended_; });
+    timers_.runAllDue(std::chrono::steady_clock::now(), [this] { return !ended_; });
     window_.flush();
     if (display_.watchedWindowGone()) ended_ = true;
 }
@@ -146,11 +156,7 @@ void X11Platform::run() {
         // A closed connection shows as readable too: XPending then finds it lost.
         readable = fds[0].revents != 0;
     }
-    std::int64_t lightingTicks = 0;
-    for (const auto& timer : timers_.entries())
-        if (timer->interval == std::chrono::milliseconds(kLightingIntervalMs))
-            lightingTicks += timer->ticks;
-    writeRunStats(lightingTicks, window_.firstFrame());
+    writeRunStats(timers_.ticksRun(kLightingIntervalMs), window_.firstFrame());
 }
 
 void X11Platform::doEvents() {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/common/deadline_timers.h"
 #include "platform/common/pcg_generator.h"
 #include "platform/common/scene_lights.h"
 #include "platform/platform.h"
@@ -10,7 +11,6 @@
 #include "platform/x11/system_clock.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_picture_panel.h"
-#include "platform/x11/x11_timers.h"
 #include "platform/x11/x11_user32.h"
 #include "platform/x11/x11_window.h"
 
@@ -56,7 +56,7 @@ class X11Platform : private Program, private Events {
     int signalFd_ = -1;
     X11Display display_;
     SystemClock clock_;
-    X11Timers timers_;
+    DeadlineTimers timers_;
     X11Window window_;
     SceneLights lights_;
     X11PicturePanel panel_;

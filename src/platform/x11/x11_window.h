@@ -70,6 +70,8 @@ class X11Window : public Window, public RepaintSink {
     int screen() const { return screen_; }
     Visual* visual() const { return visual_; }
     int depth() const { return depth_; }
+    // Puts pixels on this window and the windows inside it (same visual).
+    PixelWriter& writer() { return *writer_; }
     Int32 clientWidth() const { return clientWidth_; }
     Int32 clientHeight() const { return clientHeight_; }
     const PixelMapping& mapping() const { return mapping_; }

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_picture_panel.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/constants.h"
@@ -24,12 +25,6 @@ void registerClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         raise(ErrorKind::Platform, "cannot register the picture panel's class");
-}
-
-void fill(HDC dc, LONG left, LONG top, LONG right, LONG bottom, HBRUSH brush) {
-    if (right <= left || bottom <= top) return;
-    const RECT area{left, top, right, bottom};
-    FillRect(dc, &area, brush);
 }
 
 }  // namespace
@@ -65,13 +60,7 @@ std::shared_ptr<const Picture> Win32PicturePanel::loadPicture(const std::string&
 }
 
 void Win32PicturePanel::setPicture(std::shared_ptr<const Picture> picture) {
-    pictureWidth_ = picture ? picture->width : 0;
-    pictureHeight_ = picture ? picture->height : 0;
-    pictureBits_.resize(picture ? picture->pixels.size() : 0);
-    for (std::size_t i = 0; i < pictureBits_.size(); ++i) {
-        const auto c = static_cast<std::uint32_t>(picture->pixels[i]);
-        pictureBits_[i] = ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-    }
+    picture_ = std::move(picture);
     if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -100,26 +89,19 @@ void Win32PicturePanel::paint() {
     PAINTSTRUCT paint{};
     const HDC dc = BeginPaint(hwnd_, &paint);
     if (dc != nullptr) {
+        // The picture from the top-left corner, the button face where it does
+        // not reach.
         RECT client{};
         GetClientRect(hwnd_, &client);
-        if (!pictureBits_.empty()) {
-            BITMAPINFO info{};
-            info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-            info.bmiHeader.biWidth = pictureWidth_;
-            info.bmiHeader.biHeight = -pictureHeight_;  // top-down
-            info.bmiHeader.biPlanes = 1;
-            info.bmiHeader.biBitCount = 32;
-            info.bmiHeader.biCompression = BI_RGB;
-            SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(pictureWidth_),
-                              static_cast<DWORD>(pictureHeight_), 0, 0, 0,
-                              static_cast<UINT>(pictureHeight_), pictureBits_.data(), &info,
-                              DIB_RGB_COLORS);
-        }
-        // The button face where the picture does not reach.
-        const HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-        fill(dc, pictureWidth_, 0, client.right, client.bottom, face);
-        fill(dc, 0, pictureHeight_, std::min<LONG>(pictureWidth_, client.right), client.bottom,
-             face);
+        Raster shown;
+        shown.resize(client.right, client.bottom, face_);
+        if (picture_)
+            for (Int32 y = 0; y < std::min(shown.height, picture_->height); ++y)
+                for (Int32 x = 0; x < std::min(shown.width, picture_->width); ++x)
+                    shown.at(x, y) = picture_->at(x, y);
+        blitArea(dc, shown,
+                 {paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom},
+                 scratch_);
     }
     EndPaint(hwnd_, &paint);
 }

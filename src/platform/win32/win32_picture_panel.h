@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/common/raster.h"
@@ -50,10 +51,8 @@ class Win32PicturePanel : public PicturePanel {
     Colour face_;
     bool visible_ = false;
     bool pressed_ = false;
-    // The picture as a top-down 32-bit DIB, blue in the low byte.
-    Int32 pictureWidth_ = 0;
-    Int32 pictureHeight_ = 0;
-    std::vector<std::uint32_t> pictureBits_;
+    std::shared_ptr<const Picture> picture_;
+    std::vector<std::uint32_t> scratch_;  // what one paint sends, as a DIB
     std::function<void()> click_;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/common/panel_content.h"
 #include "platform/common/raster.h"
 #include "platform/picture_panel.h"
 #include "platform/win32_calls.h"
@@ -27,22 +28,20 @@ class MemoryPicturePanel : public PicturePanel, public Gdi32 {
 
     Int32 GetPixel(Int32 hdc, Int32 x, Int32 y) override;
 
-    const PixelRect& area() const { return area_; }
+    const PixelRect& area() const { return content_.area(); }
     bool contains(Int32 windowX, Int32 windowY) const;
     void click();
-    // What the panel shows at (x, y) of its own area.
-    Colour shownAt(Int32 x, Int32 y) const;
+    // Draws what the panel shows within `clip` onto the window's raster.
     void drawOnto(Raster& raster, const PixelRect& clip) const;
     std::int64_t pixelReads() const { return pixelReads_; }
 
-    static constexpr Colour kBackground = 0x00F0F0F0;  // the system's button face
+    static constexpr Colour kBackground = PanelContent::kBackground;
 
   private:
     static constexpr Int32 kDeviceContext = 0x0101'0042;
 
     MemoryWindow& window_;
-    PixelRect area_;
-    std::shared_ptr<const Picture> picture_;
+    PanelContent content_;
     bool visible_ = false;
     std::function<void()> click_;
     std::int64_t pixelReads_ = 0;

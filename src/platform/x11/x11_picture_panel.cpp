@@ -8,16 +8,15 @@
 namespace lightmatrix {
 
 X11PicturePanel::X11PicturePanel(X11Display& display, X11Window& window, const PixelRect& area)
-    : display_(display), window_(window), area_(area) {
+    : display_(display), window_(window), content_(area) {
     Display* dpy = display_.get();
     XSetWindowAttributes attributes{};
     attributes.background_pixel = window.writer().pixelOf(kBackground);
     attributes.event_mask = ExposureMask | ButtonPressMask;
-    id_ = XCreateWindow(dpy, window.id(), area_.left, area_.top,
-                        static_cast<unsigned>(std::max(area_.right - area_.left, 1)),
-                        static_cast<unsigned>(std::max(area_.bottom - area_.top, 1)), 0,
-                        window.depth(), InputOutput, window.visual(), CWBackPixel | CWEventMask,
-                        &attributes);
+    id_ = XCreateWindow(dpy, window.id(), area.left, area.top,
+                        static_cast<unsigned>(std::max(content_.width(), 1)),
+                        static_cast<unsigned>(std::max(content_.height(), 1)), 0, window.depth(),
+                        InputOutput, window.visual(), CWBackPixel | CWEventMask, &attributes);
     gc_ = XCreateGC(dpy, id_, 0, nullptr);
     display_.watch(id_);
 }
@@ -32,7 +31,7 @@ std::shared_ptr<const Picture> X11PicturePanel::loadPicture(const std::string& p
 }
 
 void X11PicturePanel::setPicture(std::shared_ptr<const Picture> picture) {
-    picture_ = std::move(picture);
+    content_.setPicture(std::move(picture));
     if (visible_) draw();
 }
 
@@ -46,22 +45,16 @@ void X11PicturePanel::setVisible(bool visible) {
 }
 
 float X11PicturePanel::scaleWidth() const {
-    return static_cast<float>(area_.right - area_.left);
+    return static_cast<float>(content_.width());
 }
 float X11PicturePanel::scaleHeight() const {
-    return static_cast<float>(area_.bottom - area_.top);
-}
-
-Colour X11PicturePanel::shownAt(Int32 x, Int32 y) const {
-    if (picture_ && x < picture_->width && y < picture_->height) return picture_->at(x, y);
-    return kBackground;
+    return static_cast<float>(content_.height());
 }
 
 void X11PicturePanel::draw() {
     Raster shown;
-    shown.resize(area_.right - area_.left, area_.bottom - area_.top, kBackground);
-    for (Int32 y = 0; y < shown.height; ++y)
-        for (Int32 x = 0; x < shown.width; ++x) shown.at(x, y) = shownAt(x, y);
+    shown.resize(content_.width(), content_.height(), kBackground);
+    content_.drawOnto(shown, shown.bounds(), 0, 0);
     window_.writer().put(id_, gc_, shown, shown.bounds());
 }
 
@@ -71,13 +64,9 @@ void X11PicturePanel::handleEvent(const XEvent& event) {
 }
 
 Int32 X11PicturePanel::GetPixel(Int32 hdc, Int32 x, Int32 y) {
-    if (hdc != hDC() || !visible_ || !window_.shown()) return CLR_INVALID;
-    if (x < 0 || y < 0 || x >= area_.right - area_.left || y >= area_.bottom - area_.top)
-        return CLR_INVALID;
-    // The panel is clipped by its parent's client area too.
-    if (area_.left + x >= window_.clientWidth() || area_.top + y >= window_.clientHeight())
-        return CLR_INVALID;
-    return shownAt(x, y);
+    if (hdc != hDC()) return CLR_INVALID;
+    return content_.pixel(x, y, visible_ && window_.shown(), window_.clientWidth(),
+                          window_.clientHeight());
 }
 
 }  // namespace lightmatrix

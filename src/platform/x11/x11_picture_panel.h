@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include "platform/common/panel_content.h"
 #include "platform/common/raster.h"
 #include "platform/picture_panel.h"
 #include "platform/win32_calls.h"
@@ -38,18 +39,16 @@ class X11PicturePanel : public PicturePanel, public Gdi32 {
     ::Window id() const { return id_; }
     void handleEvent(const XEvent& event);
 
-    static constexpr Colour kBackground = 0x00F0F0F0;  // the system's button face
+    static constexpr Colour kBackground = PanelContent::kBackground;
 
   private:
-    Colour shownAt(Int32 x, Int32 y) const;
     void draw();
 
     X11Display& display_;
     X11Window& window_;
-    PixelRect area_;
+    PanelContent content_;
     ::Window id_ = None;
     GC gc_ = nullptr;
-    std::shared_ptr<const Picture> picture_;
     bool visible_ = false;
     std::function<void()> click_;
 };

@@ -20,6 +20,12 @@ constexpr int blueOf(Colour c) {
     return (c >> 16) & 0xFF;
 }
 
+// The same colour as 0x00RRGGBB, as DIBs and most X visuals hold it.
+constexpr std::uint32_t toXrgb(Colour c) {
+    const auto v = static_cast<std::uint32_t>(c);
+    return (v & 0xFFu) << 16 | (v & 0xFF00u) | (v >> 16 & 0xFFu);
+}
+
 constexpr Colour kBlack = 0;
 constexpr Colour kWhite = rgb(255, 255, 255);  // 16777215
 

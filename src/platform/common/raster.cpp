@@ -4,6 +4,8 @@
 #include <cmath>
 #include <optional>
 
+#include "common/constants.h"
+
 namespace lightmatrix {
 
 PixelRect PixelRect::intersect(const PixelRect& o) const {
@@ -50,6 +52,17 @@ std::optional<Colour> paintOf(const LightRecord& light) {
     return std::nullopt;
 }
 }  // namespace
+
+PixelRect designClientArea(const PixelMapping& mapping) {
+    const double s = mapping.pixelsPerTwip();
+    return {0, 0, static_cast<Int32>(std::lround(kDesignClientWidthTwips * s)),
+            static_cast<Int32>(std::lround(kDesignClientHeightTwips * s))};
+}
+
+PixelRect designPanelArea(const PixelMapping& mapping) {
+    return mapping.toPixels({kPanelLeftTwips, kPanelTopTwips, kPanelLeftTwips + kPanelWidthTwips,
+                             kPanelTopTwips + kPanelHeightTwips});
+}
 
 PixelRect PixelMapping::toPixels(const TwipsRect& r) const {
     return {firstCentreAtOrAfter(r.left * pixelsPerTwip_),

@@ -55,6 +55,11 @@ class PixelMapping {
 // Draws the background and then, in index order, every visible light that
 // meets `area`, touching only the pixels inside `area`. A circle light paints
 // the pixels whose centres lie inside the circle inscribed in its cell.
+// The window's client area (from the origin) and Picture1's rectangle as the
+// form was designed, at this mapping.
+PixelRect designClientArea(const PixelMapping& mapping);
+PixelRect designPanelArea(const PixelMapping& mapping);
+
 void renderArea(const LightScene& scene, Colour background, const PixelMapping& mapping,
                 const PixelRect& area, Raster& raster);
 

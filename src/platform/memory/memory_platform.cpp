@@ -12,9 +12,7 @@ constexpr Int32 kWindowHandle = 0x0001'0010;
 
 PixelRect MemoryPlatform::panelArea(const MemoryOptions& options) {
     const PixelMapping mapping(options.dpi);
-    const PixelRect design =
-        mapping.toPixels({kPanelLeftTwips, kPanelTopTwips, kPanelLeftTwips + kPanelWidthTwips,
-                          kPanelTopTwips + kPanelHeightTwips});
+    const PixelRect design = designPanelArea(mapping);
     PixelRect area = design;
     if (options.panelWidth > 0) area.right = area.left + options.panelWidth;
     if (options.panelHeight > 0) area.bottom = area.top + options.panelHeight;

@@ -14,9 +14,8 @@ MemoryWindow::MemoryWindow(Int32 handle, Int32 screenWidth, Int32 screenHeight, 
       screenHeight_(screenHeight),
       mapping_(dpi),
       program_(program) {
-    const double s = mapping_.pixelsPerTwip();
-    raster_.resize(static_cast<Int32>(std::lround(kDesignClientWidthTwips * s)),
-                   static_cast<Int32>(std::lround(kDesignClientHeightTwips * s)), backColour_);
+    const PixelRect design = designClientArea(mapping_);
+    raster_.resize(design.right, design.bottom, backColour_);
 }
 
 void MemoryWindow::connect(const LightScene& scene, MemoryPicturePanel& panel) {

@@ -48,9 +48,7 @@ Win32PicturePanel::~Win32PicturePanel() {
 
 void Win32PicturePanel::place(const PixelMapping& mapping) {
     if (hwnd_ == nullptr) return;
-    const PixelRect area =
-        mapping.toPixels({kPanelLeftTwips, kPanelTopTwips, kPanelLeftTwips + kPanelWidthTwips,
-                          kPanelTopTwips + kPanelHeightTwips});
+    const PixelRect area = designPanelArea(mapping);
     SetWindowPos(hwnd_, nullptr, area.left, area.top, area.right - area.left,
                  area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -83,9 +83,7 @@ void blitArea(HDC dc, const Raster& raster, const PixelRect& area,
     std::uint32_t* out = scratch.data();
     for (Int32 y = clip.top; y < clip.bottom; ++y) {
         for (Int32 x = clip.left; x < clip.right; ++x) {
-            // 0x00BBGGRR to the DIB's 0x00RRGGBB.
-            const auto c = static_cast<std::uint32_t>(raster.at(x, y));
-            *out++ = ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+            *out++ = toXrgb(raster.at(x, y));
         }
     }
     BITMAPINFO info{};
@@ -120,9 +118,8 @@ Win32Window::Win32Window(HINSTANCE instance, Program& program, HandlerFailure& f
                    framed & ~static_cast<LONG>(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
                                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     updateDpi();
-    const double s = mapping_.pixelsPerTwip();
-    SetWindowPos(hwnd_, nullptr, 0, 0, static_cast<int>(std::lround(kDesignClientWidthTwips * s)),
-                 static_cast<int>(std::lround(kDesignClientHeightTwips * s)),
+    const PixelRect design = designClientArea(mapping_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, design.right, design.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 

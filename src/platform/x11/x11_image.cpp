@@ -75,11 +75,8 @@ void PixelWriter::put(Drawable drawable, GC gc, const Raster& raster, const Pixe
                     scratch_.data() + static_cast<std::size_t>(row) *
                                           static_cast<std::size_t>(image->bytes_per_line / 4);
                 if (rgb888_) {
-                    // 0x00BBGGRR to 0x00RRGGBB.
-                    for (unsigned column = 0; column < width; ++column) {
-                        const auto c = static_cast<std::uint32_t>(from[column]);
-                        line[column] = (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
-                    }
+                    for (unsigned column = 0; column < width; ++column)
+                        line[column] = toXrgb(from[column]);
                 } else {
                     for (unsigned column = 0; column < width; ++column)
                         line[column] = static_cast<std::uint32_t>(pixelOf(from[column]));

@@ -45,11 +45,6 @@ int blockEndSignals() {
     return fd;
 }
 
-PixelRect panelArea(const PixelMapping& mapping) {
-    return mapping.toPixels({kPanelLeftTwips, kPanelTopTwips, kPanelLeftTwips + kPanelWidthTwips,
-                             kPanelTopTwips + kPanelHeightTwips});
-}
-
 }  // namespace
 
 ::Window X11Platform::daemonWindow() {
@@ -70,7 +65,7 @@ X11Platform::X11Platform(std::string commandLine)
       timers_(catchUpLimit),
       window_(display_, *this, previewCommandLine(commandLine_) ? None : daemonWindow()),
       lights_(window_),
-      panel_(display_, window_, panelArea(window_.mapping())),
+      panel_(display_, window_, designPanelArea(window_.mapping())),
       user32_(display_, window_),
       instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive),
       platform_(

@@ -76,9 +76,9 @@ X11Window::X11Window(X11Display& display, Program& program, ::Window given)
         screen_ = DefaultScreen(dpy);
         visual_ = DefaultVisual(dpy, screen_);
         depth_ = DefaultDepth(dpy, screen_);
-        const double s = mapping_.pixelsPerTwip();
-        const auto width = static_cast<int>(std::lround(kDesignClientWidthTwips * s));
-        const auto height = static_cast<int>(std::lround(kDesignClientHeightTwips * s));
+        const PixelRect design = designClientArea(mapping_);
+        const int width = design.right;
+        const int height = design.bottom;
         writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
         XSetWindowAttributes attributes{};
         attributes.background_pixel = writer_->pixelOf(backColour_);
@@ -127,11 +127,8 @@ void X11Window::setProperties() {
     const IconImage icon = drawIcon();
     std::vector<unsigned long> data{IconImage::kSize, IconImage::kSize};
     for (std::size_t i = 0; i < icon.pixels.size(); ++i) {
-        const Colour c = icon.pixels[i];
         const unsigned long alpha = icon.opaque[i] ? 0xFFu : 0u;
-        data.push_back(alpha << 24 | static_cast<unsigned long>(redOf(c)) << 16 |
-                       static_cast<unsigned long>(greenOf(c)) << 8 |
-                       static_cast<unsigned long>(blueOf(c)));
+        data.push_back(alpha << 24 | toXrgb(icon.pixels[i]));
     }
     XChangeProperty(dpy, id_, display_.atom("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(data.data()),

@@ -3,8 +3,6 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,7 +11,9 @@
 #include <vector>
 
 #include "common/colour.h"
+#include "e2e/support/e2e.h"
 #include "platform/common/raster.h"
+#include "support/running_program.h"
 #include "support/scratch_dir.h"
 
 namespace lightmatrix {
@@ -30,30 +30,18 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
-std::string quoted(const std::string& argument) {
-    std::string out = "'";
-    for (const char c : argument) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
 };
 
-Outcome render(const ScratchDir& dir, const std::vector<std::string>& arguments) {
-    std::string command = quoted(LIGHTMATRIX_RENDER_BINARY);
-    for (const std::string& argument : arguments) command.append(" ").append(quoted(argument));
-    const std::string out = dir.file("stdout.txt");
-    const std::string err = dir.file("stderr.txt");
-    command.append(" >").append(quoted(out)).append(" 2>").append(quoted(err));
-    const int raw = std::system(command.c_str());
-    Outcome run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = readFile(out);
-    run.err = readFile(err);
-    return run;
+Outcome render(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{LIGHTMATRIX_RENDER_BINARY};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    e2e::Process process = e2e::Process::start(argv);
+    return {process.wait(std::chrono::seconds(60)).value_or(-1), process.output(),
+            process.errorOutput()};
 }
 
 // The PNG's pixels as colour values; an empty raster when it cannot be read.
@@ -77,11 +65,8 @@ Raster readPng(const std::string& path) {
 
 // The centre pixel of matrix light k's cell at a DPI.
 Colour centreOf(const Raster& frame, int k, double dpi = 96) {
-    const double s = dpi / 1440;
-    const int row = (k - 1) / 120;
-    const int column = (k - 1) % 120;
-    return frame.at(static_cast<Int32>((column * 100 + 50) * s),
-                    static_cast<Int32>((row * 100 + 50) * s));
+    const auto [x, y] = testing_support::cellCentrePixels(PixelMapping(dpi), static_cast<Int16>(k));
+    return frame.at(x, y);
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -98,10 +83,9 @@ std::string dumpLine(int index, Colour colour) {
 TEST(RenderTool, OperationsRunInOrderAndShowInTheFrameAndTheDump) {
     ScratchDir dir;
     const std::string png = dir.file("frame.png");
-    const Outcome run =
-        render(dir, {"--highlight", "0,1,255", "--hline", "2,1,3,#00FF00", "--vline",
-                     "0,120,90,#0000ff", "--highlight", "0,0,#123456", "--highlight", "0,2,255",
-                     "--highlight", "0,2,0", "--dump", png});
+    const Outcome run = render({"--highlight", "0,1,255", "--hline", "2,1,3,#00FF00", "--vline",
+                                "0,120,90,#0000ff", "--highlight", "0,0,#123456", "--highlight",
+                                "0,2,255", "--highlight", "0,2,0", "--dump", png});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
 
@@ -126,7 +110,7 @@ TEST(RenderTool, OperationsRunInOrderAndShowInTheFrameAndTheDump) {
     EXPECT_EQ(lines(run.out), expected);
 
     // Without --dump nothing goes to standard output.
-    const Outcome quiet = render(dir, {"--highlight", "0,1,255", png});
+    const Outcome quiet = render({"--highlight", "0,1,255", png});
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.out, "");
 }
@@ -134,8 +118,8 @@ TEST(RenderTool, OperationsRunInOrderAndShowInTheFrameAndTheDump) {
 TEST(RenderTool, SizeAndDpiShapeTheFrame) {
     ScratchDir dir;
     const std::string png = dir.file("small.png");
-    const Outcome run = render(dir, {"--size", "320x200", "--dpi", "192", "--highlight", "0,1,255",
-                                     "--highlight", "1,3,65280", png});
+    const Outcome run = render({"--size", "320x200", "--dpi", "192", "--highlight", "0,1,255",
+                                "--highlight", "1,3,65280", png});
     ASSERT_EQ(run.status, 0) << run.err;
     const Raster frame = readPng(png);
     ASSERT_EQ(frame.width, 320);
@@ -151,8 +135,8 @@ TEST(RenderTool, TheSameStartAndSecondsGiveTheSameFrameAndTheClearingTimerRuns) 
     ScratchDir dir;
     const std::string a = dir.file("a.png");
     const std::string b = dir.file("b.png");
-    const Outcome first = render(dir, {"--start", "43200", "--seconds", "2", "--dump", a});
-    const Outcome second = render(dir, {"--start", "43200", "--seconds", "2", "--dump", b});
+    const Outcome first = render({"--start", "43200", "--seconds", "2", "--dump", a});
+    const Outcome second = render({"--start", "43200", "--seconds", "2", "--dump", b});
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_EQ(second.status, 0) << second.err;
     EXPECT_EQ(readFile(a), readFile(b));
@@ -166,14 +150,14 @@ TEST(RenderTool, TheSameStartAndSecondsGiveTheSameFrameAndTheClearingTimerRuns) 
     for (const Colour pixel : frame.pixels) litPixels += pixel != kBlack;
     EXPECT_GT(litPixels, static_cast<int>(lit) * 20);
 
-    const Outcome other = render(dir, {"--start", "100", "--seconds", "2", "--dump", b});
+    const Outcome other = render({"--start", "100", "--seconds", "2", "--dump", b});
     EXPECT_NE(other.out, first.out);
 
     // Just before the sixth clearing tick the lights have piled up; at it they
     // all go dark (the template light 0, which clear() leaves, may stay lit).
-    const Outcome before = render(dir, {"--start", "43200", "--seconds", "359.99", "--dump", a});
+    const Outcome before = render({"--start", "43200", "--seconds", "359.99", "--dump", a});
     EXPECT_GT(lines(before.out).size(), 9000u);
-    const Outcome cleared = render(dir, {"--start", "43200", "--seconds", "360", "--dump", b});
+    const Outcome cleared = render({"--start", "43200", "--seconds", "360", "--dump", b});
     ASSERT_EQ(cleared.status, 0) << cleared.err;
     for (const std::string& line : lines(cleared.out)) EXPECT_EQ(line.rfind("0\t", 0), 0u) << line;
     for (const Colour pixel : readPng(b).pixels) ASSERT_EQ(pixel, kBlack);
@@ -190,7 +174,7 @@ TEST(RenderTool, APictureShowsInThePanelAndOnTheLightsUntilTheClick) {
                 out << static_cast<char>(20 * x + 1) << static_cast<char>(40 * y + 1) << 'B';
     }
     const std::string shown = dir.file("shown.png");
-    const Outcome run = render(dir, {"--picture", picture, "--dump", shown});
+    const Outcome run = render({"--picture", picture, "--dump", shown});
     ASSERT_EQ(run.status, 0) << run.err;
     const Raster frame = readPng(shown);
     // The panel stands at (360, 72) at 96 DPI, 209 x 65 pixels, on a light grey.
@@ -207,7 +191,7 @@ TEST(RenderTool, APictureShowsInThePanelAndOnTheLightsUntilTheClick) {
     EXPECT_EQ(dump.back(), dumpLine(21 * 120 + 70, rgb(240, 240, 240)));
 
     const std::string clicked = dir.file("clicked.png");
-    const Outcome click = render(dir, {"--picture", picture, "--click-panel", "--dump", clicked});
+    const Outcome click = render({"--picture", picture, "--click-panel", "--dump", clicked});
     ASSERT_EQ(click.status, 0) << click.err;
     EXPECT_EQ(click.out, run.out);
     const Raster after = readPng(clicked);
@@ -216,8 +200,7 @@ TEST(RenderTool, APictureShowsInThePanelAndOnTheLightsUntilTheClick) {
     EXPECT_EQ(centreOf(after, 1), rgb(1, 1, 'B'));
 
     // With no panel shown the click lands on the window, which ends the program.
-    const Outcome ended =
-        render(dir, {"--click-panel", "--highlight", "0,1,255", "--dump", clicked});
+    const Outcome ended = render({"--click-panel", "--highlight", "0,1,255", "--dump", clicked});
     EXPECT_EQ(ended.status, 0);
     EXPECT_NE(ended.err.find("ended"), std::string::npos) << ended.err;
     EXPECT_EQ(ended.out, "");
@@ -226,9 +209,8 @@ TEST(RenderTool, APictureShowsInThePanelAndOnTheLightsUntilTheClick) {
 TEST(RenderTool, ARunTimeErrorStopsTheOperationsButTheFrameAndDumpAreWritten) {
     ScratchDir dir;
     const std::string png = dir.file("frame.png");
-    const Outcome missing =
-        render(dir, {"--highlight", "0,1,255", "--picture", dir.file("nope.png"), "--highlight",
-                     "0,2,255", "--dump", png});
+    const Outcome missing = render({"--highlight", "0,1,255", "--picture", dir.file("nope.png"),
+                                    "--highlight", "0,2,255", "--dump", png});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("nope.png"), std::string::npos) << missing.err;
     EXPECT_EQ(lines(missing.out), std::vector<std::string>{dumpLine(1, 255)});
@@ -239,7 +221,7 @@ TEST(RenderTool, ARunTimeErrorStopsTheOperationsButTheFrameAndDumpAreWritten) {
     EXPECT_EQ(frame.at(360, 72), kBlack);  // the panel never showed
 
     // A run past the last light colours up to it, then fails.
-    const Outcome past = render(dir, {"--hline", "89,118,5,65280", "--clear", "--dump", png});
+    const Outcome past = render({"--hline", "89,118,5,65280", "--clear", "--dump", png});
     EXPECT_EQ(past.status, 1);
     EXPECT_NE(past.err.find("--hline 89,118,5,65280"), std::string::npos) << past.err;
     EXPECT_EQ(lines(past.out),
@@ -247,7 +229,7 @@ TEST(RenderTool, ARunTimeErrorStopsTheOperationsButTheFrameAndDumpAreWritten) {
                                         dumpLine(10800, 65280)}));
     EXPECT_EQ(centreOf(readPng(png), 10800), rgb(0, 255, 0));
 
-    const Outcome overflow = render(dir, {"--highlight", "274,0,1", png});
+    const Outcome overflow = render({"--highlight", "274,0,1", png});
     EXPECT_EQ(overflow.status, 1);
     EXPECT_NE(overflow.err.find("Overflow"), std::string::npos) << overflow.err;
 }
@@ -282,15 +264,15 @@ TEST(RenderTool, AMalformedArgumentExitsWithUsageAndWritesNothing) {
         std::string shown;
         for (const auto& argument : arguments) shown += argument + " ";
         SCOPED_TRACE(shown);
-        const Outcome run = render(dir, arguments);
+        const Outcome run = render(arguments);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("usage: lightmatrix-render"), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
         EXPECT_FALSE(fs::exists(png));
     }
     // The boundaries themselves are well formed.
-    const Outcome edges = render(dir, {"--start", "0", "--highlight", "-32768,32767,16777215",
-                                       "--highlight", "0,1,#FFFFFF", png});
+    const Outcome edges = render({"--start", "0", "--highlight", "-32768,32767,16777215",
+                                  "--highlight", "0,1,#FFFFFF", png});
     EXPECT_EQ(edges.status, 1);  // -32768 * 120 overflows: a run-time error, not a usage one
     EXPECT_TRUE(fs::exists(png));
 }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "common/runtime_error.h"
@@ -27,6 +28,21 @@ X11Display::X11Display() {
     }
     current = this;
     previousHandler_ = XSetErrorHandler(&X11Display::onError);
+    // Every atom the program names, asked for in one round trip; Xlib keeps
+    // them, so atom() is answered without asking the server again.
+    static const char* const kAtomNames[] = {"UTF8_STRING",
+                                             "WM_DELETE_WINDOW",
+                                             "WM_PROTOCOLS",
+                                             "WM_STATE",
+                                             "_NET_SUPPORTING_WM_CHECK",
+                                             "_NET_WM_ICON",
+                                             "_NET_WM_NAME",
+                                             "_NET_WM_PID",
+                                             "_NET_WM_STATE",
+                                             "_NET_WM_STATE_FULLSCREEN"};
+    Atom atoms[std::size(kAtomNames)];
+    XInternAtoms(display_, const_cast<char**>(kAtomNames), static_cast<int>(std::size(kAtomNames)),
+                 False, atoms);
     XSetIOErrorHandler(&X11Display::onIOError);
 }
 

@@ -130,12 +130,6 @@ LRESULT Win32PicturePanel::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         case WM_CAPTURECHANGED:
             pressed_ = false;
             return 0;
-        case WM_NCDESTROY: {
-            const HWND hwnd = std::exchange(hwnd_, nullptr);
-            dc_ = nullptr;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-        }
         default:
             return DefWindowProcW(hwnd_, message, wParam, lParam);
     }

@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include <cmath>
-#include <utility>
 
 #include "common/constants.h"
 #include "lightmatrix_resources.h"
@@ -278,12 +277,6 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // holds it: either way the program ends.
             program_.end();
             return 0;
-        case WM_NCDESTROY: {
-            const HWND hwnd = std::exchange(hwnd_, nullptr);
-            dc_ = nullptr;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-        }
         default:
             return DefWindowProcW(hwnd_, message, wParam, lParam);
     }

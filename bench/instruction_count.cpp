@@ -15,9 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/memory/memory_platform.h"
-#include "shell/frm_main.h"
-#include "shell/program_start.h"
+#include "platform/memory/memory_backend.h"
+#include "shell/saver.h"
 #include "stepping_clock.h"
 
 namespace lightmatrix {
@@ -26,34 +25,36 @@ namespace {
 int count(const std::string& operation, int n) {
     if (operation == "start") {
         for (int i = 0; i < n; ++i) {
-            MemoryPlatform memory;
+            MemoryBackend memory;
             CALLGRIND_TOGGLE_COLLECT;
-            auto form = startProgram(memory.platform());
+            Saver saver(memory.window(), memory.panel(), memory, memory, memory.generator());
+            saver.load("", memory);
+            (void)memory.screen();
             CALLGRIND_TOGGLE_COLLECT;
         }
         return 0;
     }
 
-    MemoryPlatform memory;
+    MemoryBackend memory;
     SteppingClock clock;
-    Platform platform = withClock(memory.platform(), clock);
-    const auto form = startProgram(platform);
+    Saver saver(memory.window(), memory.panel(), memory, clock, memory.generator());
+    saver.load("", memory);
     if (operation == "tick") {
         CALLGRIND_TOGGLE_COLLECT;
         for (int i = 0; i < n; ++i) {
-            form->timer1Tick();
-            (void)memory.frame();
+            saver.onLightingTick();
+            (void)memory.screen();
         }
         CALLGRIND_TOGGLE_COLLECT;
         return 0;
     }
     if (operation == "clear") {
         for (int i = 0; i < n; ++i) {
-            form->drawHorLine(0, 1, 10799, i + 1);
-            (void)memory.frame();
+            saver.drawHorLine(0, 1, 10799, i + 1);
+            (void)memory.screen();
             CALLGRIND_TOGGLE_COLLECT;
-            form->clear();
-            (void)memory.frame();
+            saver.clear();
+            (void)memory.screen();
             CALLGRIND_TOGGLE_COLLECT;
         }
         return 0;

@@ -8,32 +8,33 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/memory/memory_platform.h"
-#include "shell/frm_main.h"
-#include "shell/program_start.h"
+#include "platform/memory/memory_backend.h"
+#include "shell/saver.h"
 #include "stepping_clock.h"
 
 namespace lightmatrix {
 namespace {
 
+// The saver started on the memory backend, its clock `clock` when given.
 struct Program {
     explicit Program(Clock* clock = nullptr)
-        : platform(clock ? withClock(memory.platform(), *clock) : memory.platform()),
-          form(startProgram(platform)) {}
+        : saver(memory.window(), memory.panel(), memory, clock ? *clock : memory,
+                memory.generator()) {
+        saver.load("", memory);
+    }
 
-    MemoryPlatform memory;
-    Platform platform;
-    std::unique_ptr<frmMain> form;
+    MemoryBackend memory;
+    Saver saver;
 };
 
-// One tick of Timer1: clock, reseed, three draws, highlight, and the repaint
+// One lighting tick: clock, reseed, three draws, highlight, and the repaint
 // of the light's cell in the window's pixels.
 void BM_LightingTick(benchmark::State& state) {
     SteppingClock clock;
     Program program(&clock);
     for (auto _ : state) {
-        program.form->timer1Tick();
-        benchmark::DoNotOptimize(program.memory.frame().pixels.data());
+        program.saver.onLightingTick();
+        benchmark::DoNotOptimize(program.memory.screen().pixels.data());
     }
 }
 BENCHMARK(BM_LightingTick)->Repetitions(15)->ReportAggregatesOnly(true);
@@ -46,12 +47,12 @@ void BM_ClearAllLit(benchmark::State& state) {
     Colour colour = 1;
     for (auto _ : state) {
         state.PauseTiming();
-        program.form->drawHorLine(0, 1, 10799, colour);
-        benchmark::DoNotOptimize(program.memory.frame().pixels.data());
+        program.saver.drawHorLine(0, 1, 10799, colour);
+        benchmark::DoNotOptimize(program.memory.screen().pixels.data());
         colour = colour % 0xFFFFFF + 1;
         state.ResumeTiming();
-        program.form->clear();
-        benchmark::DoNotOptimize(program.memory.frame().pixels.data());
+        program.saver.clear();
+        benchmark::DoNotOptimize(program.memory.screen().pixels.data());
     }
 }
 BENCHMARK(BM_ClearAllLit)
@@ -64,7 +65,7 @@ BENCHMARK(BM_ClearAllLit)
 void BM_StartWithFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
         auto program = std::make_unique<Program>();
-        benchmark::DoNotOptimize(program->memory.frame().pixels.data());
+        benchmark::DoNotOptimize(program->memory.screen().pixels.data());
         state.PauseTiming();
         program.reset();
         state.ResumeTiming();
@@ -79,10 +80,10 @@ BENCHMARK(BM_StartWithFirstFrame)
 void BM_FullRepaint(benchmark::State& state) {
     SteppingClock clock;
     Program program(&clock);
-    for (int i = 0; i < 20000; ++i) program.form->timer1Tick();  // a matrix well lit
+    for (int i = 0; i < 20000; ++i) program.saver.onLightingTick();  // a matrix well lit
     MemoryWindow& window = program.memory.window();
-    for (auto _ : state) window.repaintPixels(window.raster().bounds());
-    benchmark::DoNotOptimize(window.raster().pixels.data());
+    for (auto _ : state) window.setBackColour(kBlack);  // everything is drawn again
+    benchmark::DoNotOptimize(window.screen().pixels.data());
 }
 BENCHMARK(BM_FullRepaint)
     ->Unit(benchmark::kMicrosecond)

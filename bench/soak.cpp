@@ -19,9 +19,8 @@
 #include <new>
 #include <string>
 
-#include "platform/memory/memory_platform.h"
-#include "shell/frm_main.h"
-#include "shell/program_start.h"
+#include "platform/memory/memory_backend.h"
+#include "shell/saver.h"
 
 // Every C++ allocation of this process, counted: what is live at a moment is
 // exact, where malloc's own statistics blur with its caches.
@@ -79,8 +78,9 @@ struct CountingGenerator : Generator {
     std::int64_t reseeds = 0;
 };
 
-// Counts how often a timer is switched off: only clear() switches Timer1 off.
-struct CountingTimers : Timers {
+// Counts how often a timer is switched off: only clear() switches the
+// lighting timer off.
+struct CountingTimers : EventLoop {
     struct CountingTimer : Timer {
         CountingTimer(std::unique_ptr<Timer> timer, std::int64_t& offs)
             : inner(std::move(timer)), switchedOff(offs) {}
@@ -89,19 +89,19 @@ struct CountingTimers : Timers {
             inner->setEnabled(on);
         }
         bool enabled() const override { return inner->enabled(); }
-        Int32 interval() const override { return inner->interval(); }
 
         std::unique_ptr<Timer> inner;
         std::int64_t& switchedOff;
     };
 
-    explicit CountingTimers(Timers& timers) : inner(timers) {}
-    std::unique_ptr<Timer> create(Int32 intervalMs, std::function<void()> tick) override {
-        return std::make_unique<CountingTimer>(inner.create(intervalMs, std::move(tick)),
+    explicit CountingTimers(EventLoop& loop) : inner(loop) {}
+    std::unique_ptr<Timer> createTimer(Int32 periodMs, std::function<void()> tick) override {
+        return std::make_unique<CountingTimer>(inner.createTimer(periodMs, std::move(tick)),
                                                switchedOff);
     }
+    void processPendingEvents() override { inner.processPendingEvents(); }
 
-    Timers& inner;
+    EventLoop& inner;
     std::int64_t switchedOff = 0;
 };
 
@@ -129,14 +129,11 @@ Sample measure() {
 }
 
 int soak(int hours) {
-    MemoryPlatform memory(MemoryOptions{.startSeconds = 0});
-    CountingGenerator generator(memory.platform().generator);
-    CountingTimers timers(memory.platform().timers);
-    Platform& base = memory.platform();
-    Platform platform{base.program, base.instanceCheck, base.window, base.lights,
-                      timers,       base.picturePanel,  base.events, base.clock,
-                      generator,    base.user32,        base.gdi32};
-    const auto form = startProgram(platform);
+    MemoryBackend memory(MemoryOptions{.startSeconds = 0});
+    CountingGenerator generator(memory.generator());
+    CountingTimers timers(memory);
+    Saver saver(memory.window(), memory.panel(), timers, memory, generator);
+    saver.load("", memory);
 
     constexpr std::int64_t kHourMs = 3'600'000;
     const auto started = std::chrono::steady_clock::now();
@@ -153,7 +150,7 @@ int soak(int hours) {
         last = now;
 
         int lit = 0;
-        for (Int16 k = 1; k <= 10800; ++k) lit += memory.lights().fillColor(k) != kBlack;
+        for (Int16 k = 1; k <= 10800; ++k) lit += memory.window().lights().colour(k) != kBlack;
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::printf("%5d %10lld %9lld %7lld %10lld %8ld %8ld %6d %7.1f\n", hour,
@@ -164,8 +161,8 @@ int soak(int hours) {
 
         // 100 ticks a second; a clearing every sixth minute, the last one exactly on the hour.
         countsRight = countsRight && generator.reseeds == hour * 360'000LL &&
-                      timers.switchedOff == hour * 10LL && form->clearTicks == 0 && lit == 0 &&
-                      form->Timer1->enabled() && !memory.ended();
+                      timers.switchedOff == hour * 10LL && saver.clearingCount == 0 && lit == 0 &&
+                      saver.lightingTimer->enabled() && !memory.ended();
     }
 
     const long rssGrowth = last.rssKb - first.rssKb;

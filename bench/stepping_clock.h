@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/clock.h"
-#include "platform/platform.h"
 
 namespace lightmatrix {
 
@@ -16,11 +15,5 @@ struct SteppingClock : Clock {
         return static_cast<float>(seconds);
     }
 };
-
-// The platform `p` with `clock` in place of its own.
-inline Platform withClock(const Platform& p, Clock& clock) {
-    return Platform{p.program, p.instanceCheck, p.window,    p.lights, p.timers, p.picturePanel,
-                    p.events,  clock,           p.generator, p.user32, p.gdi32};
-}
 
 }  // namespace lightmatrix

@@ -1,13 +1,13 @@
 #include "common/constants.h"
-#include "shell/frm_main.h"
+#include "shell/saver.h"
 
 namespace lightmatrix {
 
 // Counts the clearing timer's ticks and clears the matrix on every sixth.
-void frmMain::tmrClearTick() {
-    clearTicks = checkedAdd<Int16>(clearTicks, 1);
-    if (clearTicks > kClearingTicksBeforeClear) {
-        clearTicks = 0;
+void Saver::onClearingTick() {
+    clearingCount = checkedAdd<Int16>(clearingCount, 1);
+    if (clearingCount > kClearingTicksBeforeClear) {
+        clearingCount = 0;
         clear();
     }
 }

@@ -1,21 +1,22 @@
 #include "common/constants.h"
-#include "shell/frm_main.h"
+#include "shell/saver.h"
 
 namespace lightmatrix {
 
-void frmMain::highlight(Int16 r, Int16 c, Colour icolor) {
+void Saver::highlight(Int16 r, Int16 c, Colour colour) {
     Int16 index = checkedMul<Int16>(r, colCount);
     index = checkedAdd<Int16>(index, c);
     // A fixed bound, not recomputed from the matrix size; no lower bound.
     if (index >= kHighlightBound) return;
-    light(index).setFillColor(icolor);
+    window_.lights().setColour(index, colour);
 }
 
 // Runs in skip-on-failure mode: a step that fails is abandoned and the next
-// one runs, and nothing reaches the caller. Timer1 is off while it runs.
-void frmMain::clear() {
+// one runs, and nothing reaches the caller. The lighting timer is off while
+// it runs.
+void Saver::clear() {
     try {
-        Timer1->setEnabled(false);
+        lightingTimer->setEnabled(false);
     } catch (const RuntimeError&) {
     }
 
@@ -30,15 +31,15 @@ void frmMain::clear() {
     if (sized) {
         for (Int16 i = 1; i <= n; ++i) {
             try {
-                light(i).setFillColor(platform_.window.backColor());
+                window_.lights().setColour(i, window_.backColour());
             } catch (const RuntimeError&) {
             }
-            if (i == INT16_MAX) break;  // advancing past 32767 fails: go on with Timer1
+            if (i == INT16_MAX) break;  // advancing past 32767 fails: go on with the timer
         }
     }
 
     try {
-        Timer1->setEnabled(true);
+        lightingTimer->setEnabled(true);
     } catch (const RuntimeError&) {
     }
 }

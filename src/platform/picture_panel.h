@@ -5,25 +5,37 @@
 #include <string>
 
 #include "common/checked.h"
-#include "platform/picture.h"
+#include "common/raster.h"
 
 namespace lightmatrix {
 
-// The window's picture panel, a child window that shows a picture from its
-// top-left corner. Its scale unit is the pixel.
+using Picture = std::shared_ptr<const Raster>;
+
+// What sample() reads where no pixel can be read (CLR_INVALID).
+constexpr Int32 kNoPixel = -1;
+
+// The largest picture the panel takes: 64 megapixels (256 MiB of pixels).
+constexpr long long kMaxPicturePixels = 64LL * 1024 * 1024;
+
+// The window's picture panel: a child window, hidden at first, that shows a
+// picture from its top-left corner.
 class PicturePanel {
   public:
     virtual ~PicturePanel() = default;
-    // Raises CannotLoadPicture for a missing file or one that is not a picture.
-    virtual std::shared_ptr<const Picture> loadPicture(const std::string& path) = 0;
-    virtual void setPicture(std::shared_ptr<const Picture> picture) = 0;
+    // Decodes a picture file. Raises CannotLoadPicture for a missing file, one
+    // that is not a picture, and one larger than kMaxPicturePixels.
+    virtual Picture load(const std::string& path) = 0;
+    virtual void setPicture(Picture picture) = 0;
     virtual void setVisible(bool visible) = 0;
     virtual bool visible() const = 0;
     // The inner size, in the panel's scale unit.
-    virtual float scaleWidth() const = 0;
-    virtual float scaleHeight() const = 0;
-    // A device context usable with Gdi32::GetPixel.
-    virtual Int32 hDC() const = 0;
+    virtual float innerWidth() const = 0;
+    virtual float innerHeight() const = 0;
+    // The colour value shown at device pixel (x, y) of the panel, or kNoPixel
+    // where the panel is not seen: outside it, outside the window, or while
+    // either is hidden.
+    virtual Int32 sample(Int32 x, Int32 y) = 0;
+    // `handler` runs when the panel is clicked.
     virtual void onClick(std::function<void()> handler) = 0;
 };
 

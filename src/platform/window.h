@@ -4,27 +4,32 @@
 
 #include "common/checked.h"
 #include "common/colour.h"
+#include "platform/lights.h"
 
 namespace lightmatrix {
 
-using KeyDownHandler = std::function<void(Int16 keyCode, Int16 shift)>;
-// x and y are the pointer's position on the window, in twips.
-using MouseDownHandler = std::function<void(Int16 button, Int16 shift, float x, float y)>;
-
-// The program's one window. It starts hidden; closing it ends the program.
+// The program's one window, made hidden. It draws its lights itself; closing
+// it ends the program.
 class Window {
   public:
     virtual ~Window() = default;
-    virtual void setBackColor(Colour colour) = 0;
-    virtual Colour backColor() const = 0;
-    virtual void setMaximized() = 0;
+
+    virtual void setBackColour(Colour colour) = 0;
+    virtual Colour backColour() const = 0;
+    // Covers the screen.
+    virtual void maximise() = 0;
     virtual void show() = 0;
     virtual void close() = 0;
-    // The native window handle, as a 32-bit value.
-    virtual Int32 handle() const = 0;
+    // Makes the window a child of the host's preview pane `pane` (its native
+    // handle), at the top-left corner of the pane's client area and of its
+    // size, and shows it there without taking the keyboard. False, with
+    // nothing changed, when `pane` names no window.
+    virtual bool embedIn(Int32 pane) = 0;
 
-    virtual void onKeyDown(KeyDownHandler handler) = 0;
-    virtual void onMouseDown(MouseDownHandler handler) = 0;
+    virtual Lights& lights() = 0;
+
+    // `handler` runs whenever a key or a mouse button goes down on the window.
+    virtual void onPress(std::function<void()> handler) = 0;
 };
 
 }  // namespace lightmatrix

@@ -1,26 +1,22 @@
-#include <string>
-
 #include "common/constants.h"
-#include "shell/frm_main.h"
-#include "shell/module1.h"
+#include "shell/preview_embedding.h"
+#include "shell/saver.h"
 
 namespace lightmatrix {
 
-// The load step: runs once, while the window is created and before it shows.
-void frmMain::formLoad() {
-    if (platform_.instanceCheck.anotherInstanceRunning()) {
-        platform_.program.end();
-        return;
-    }
+// Runs once, after the window is made and before it is first shown.
+bool Saver::load(std::string_view commandLine, InstanceCheck& instances) {
+    if (instances.anotherInstanceRunning()) return false;
     rowCount = kRows;
     colCount = kColumns;
-    platform_.window.setBackColor(kBackground);
-    platform_.window.setMaximized();
+    window_.setBackColour(kBackground);
+    window_.maximise();
     createLights();
-    platform_.window.show();
+    window_.show();
 
-    const std::string commandLine = platform_.program.commandLine();
-    if (commandLine.compare(0, 2, "/p") == 0) attachToPreview(*this);
+    // Only an exact, case-sensitive "/p" asks for the preview.
+    if (commandLine.substr(0, 2) == "/p") attachToPreview(window_, commandLine);
+    return true;
 }
 
 }  // namespace lightmatrix

@@ -4,20 +4,14 @@
 
 namespace lightmatrix {
 
-std::unique_ptr<frmMain> startProgram(Platform& platform) {
-    auto form = std::make_unique<frmMain>(platform);
-    form->formLoad();
-    return form;
-}
-
 void reportRuntimeError(const RuntimeError& error) {
     std::fprintf(stderr, "lightmatrix: run-time error: %s\n", error.what());
 }
 
-int runProgram(Platform& platform, const std::function<void()>& eventLoop) {
+int runProgram(Saver& saver, std::string_view commandLine, InstanceCheck& instances,
+               const std::function<void()>& runEventLoop) {
     try {
-        auto form = startProgram(platform);
-        if (!platform.program.ended()) eventLoop();
+        if (saver.load(commandLine, instances)) runEventLoop();
         return 0;
     } catch (const RuntimeError& error) {
         reportRuntimeError(error);

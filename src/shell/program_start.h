@@ -1,22 +1,21 @@
 #pragma once
 
 #include <functional>
-#include <memory>
+#include <string_view>
 
-#include "platform/platform.h"
-#include "shell/frm_main.h"
+#include "common/runtime_error.h"
+#include "platform/instance_check.h"
+#include "shell/saver.h"
 
 namespace lightmatrix {
 
-// Starting the program creates the window, with its timers on, and runs its
-// load step. A run-time error in the load step passes to the caller.
-std::unique_ptr<frmMain> startProgram(Platform& platform);
+// The whole life of the program: the saver's load step, then the backend's
+// event loop until the program ends. Returns the exit status: 0 on a normal
+// end, 1 when a run-time error reached the top (reported on standard error).
+int runProgram(Saver& saver, std::string_view commandLine, InstanceCheck& instances,
+               const std::function<void()>& runEventLoop);
 
-// The whole life of the program: start, then the backend's event loop until the
-// program ends. Returns the exit status: 0 on a normal end, 1 when a run-time
-// error reached the top (reported as one line on standard error).
-int runProgram(Platform& platform, const std::function<void()>& eventLoop);
-
+// One line on standard error: "lightmatrix: run-time error: ...".
 void reportRuntimeError(const RuntimeError& error);
 
 }  // namespace lightmatrix

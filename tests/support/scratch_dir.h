@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 
 namespace lightmatrix::testing_support {
 
@@ -13,10 +12,8 @@ namespace lightmatrix::testing_support {
 class ScratchDir {
   public:
     explicit ScratchDir(const std::string& tag = "test") {
-        std::string name =
-            (std::filesystem::temp_directory_path() / ("lightmatrix-" + tag + "-XXXXXX")).string();
-        if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = name;
+        path_ = std::filesystem::temp_directory_path() / ("lightmatrix-" + tag + "-XXXXXX");
+        if (mkdtemp(path_.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     }
     ~ScratchDir() {
         std::error_code ignored;
@@ -26,9 +23,7 @@ class ScratchDir {
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const {
-        return (std::filesystem::path(path_) / name).string();
-    }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   private:
     std::string path_;

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <deque>
 
-#include "platform/common/pcg_generator.h"
 #include "support/running_program.h"
 
 namespace lightmatrix {
 namespace {
+
+using testing_support::RunningProgram;
 
 // Hands out the draws a test asks for and remembers every reseed.
 struct ScriptedGenerator : Generator {
@@ -21,80 +24,59 @@ struct ScriptedGenerator : Generator {
 };
 
 struct ScriptedProgram {
-    MemoryPlatform memory;
-    ScriptedGenerator generator;
-    Platform platform;
-    std::unique_ptr<frmMain> form;
-
     explicit ScriptedProgram(double startSeconds = 0)
         : memory(MemoryOptions{.startSeconds = startSeconds}),
-          platform(withGenerator(memory.platform(), generator)),
-          form(startProgram(platform)) {}
-
-    static Platform withGenerator(Platform& p, Generator& g) {
-        return Platform{p.program, p.instanceCheck, p.window, p.lights, p.timers, p.picturePanel,
-                        p.events,  p.clock,         g,        p.user32, p.gdi32};
+          saver(memory.window(), memory.panel(), memory, memory, generator) {
+        saver.load("", memory);
     }
-
-    // One lighting tick with the draws a (row), b (column), d (colour).
-    void tick(float a, float b, float d) {
-        generator.draws = {a, b, d};
-        form->timer1Tick();
+    // One lighting tick with the draws for the row, the column and the colour.
+    void tick(float row, float column, float colour) {
+        generator.draws = {row, column, colour};
+        saver.onLightingTick();
         EXPECT_TRUE(generator.draws.empty());
     }
+    Colour fill(Int16 k) { return memory.window().lights().colour(k); }
+
+    MemoryBackend memory;
+    ScriptedGenerator generator;
+    Saver saver;
 };
 
-TEST(LightingTick, FirstDrawPicksTheRowSecondTheColumnThirdTheColour) {
+TEST(LightingTick, TheDrawsPickRowColumnAndColourRoundedToEven) {
     ScriptedProgram program;
-    auto fill = [&](Int16 k) { return program.memory.lights().fillColor(k); };
-
-    program.tick(0.25f, 0.0625f, 0.5f);  // r = 22 (22.5 to even), c = 8 (7.5), colour 8388608
-    EXPECT_EQ(fill(22 * 120 + 8), 8388608);
-
+    program.tick(0.25f, 0.0625f, 0.5f);  // r = 22 (22.5), c = 8 (7.5), colour 8388608 (.5)
+    EXPECT_EQ(program.fill(22 * 120 + 8), 8388608);
     program.tick(0.75f, 0.1875f, 0.25f);  // r = 68 (67.5), c = 22 (22.5)
-    EXPECT_EQ(fill(68 * 120 + 22), roundTo<Int32>(0.25 * 16777215));
+    EXPECT_EQ(program.fill(68 * 120 + 22), 4194304);
 
     const float largest = std::nextafter(1.0f, 0.0f);
-    program.tick(10.0f / 90, largest, largest);  // r = 10, c = 120: last light of row 10
-    EXPECT_EQ(fill(1320), 16777214);
+    program.tick(10.0f / 90, largest, largest);  // r = 10, c = 120: the last light of row 10
+    EXPECT_EQ(program.fill(1320), 16777214);
     program.tick(11.0f / 90, 0.0f, 0.0f);  // (11, 0) is that same light, now black
-    EXPECT_EQ(fill(1320), kBlack);
-}
+    EXPECT_EQ(program.fill(1320), kBlack);
 
-TEST(LightingTick, RowNinetyAndTheLastLightAreNeverColoured) {
-    ScriptedProgram program;
+    // Row 90 and light 10800 are never coloured; (0, 0) is the template.
     std::vector<Colour> before;
-    for (Int16 k = 0; k <= 10800; ++k) before.push_back(program.memory.lights().fillColor(k));
-
-    const float largest = std::nextafter(1.0f, 0.0f);
-    program.tick(largest, 0.5f, 0.5f);        // r = 90
-    program.tick(0.995f, 0.5f, 0.5f);         // 89.55 rounds to 90 too
-    program.tick(89.0f / 90, largest, 0.5f);  // (89, 120) = light 10800
-    for (Int16 k = 0; k <= 10800; ++k)
-        ASSERT_EQ(program.memory.lights().fillColor(k), before[static_cast<std::size_t>(k)]);
-
-    program.tick(0.0f, 0.0f, 0.5f);  // (0, 0): the template light
-    EXPECT_EQ(program.memory.lights().fillColor(0), 8388608);
+    for (Int16 k = 1; k <= 10800; ++k) before.push_back(program.fill(k));
+    program.tick(largest, 0.5f, 0.5f);
+    program.tick(89.0f / 90, largest, 0.5f);
+    for (Int16 k = 1; k <= 10800; ++k) ASSERT_EQ(program.fill(k), before[k - 1u]) << k;
+    program.tick(0.0f, 0.0f, 0.5f);
+    EXPECT_EQ(program.fill(0), 8388608);
 }
 
-TEST(LightingTick, ReseedsFromTheClockOnEveryTick) {
-    ScriptedProgram program(/*startSeconds=*/3600.25);
+TEST(LightingTick, ReseedsFromTheClockOnEveryTickAndTheClockWrapsAtMidnight) {
+    ScriptedProgram program(/*startSeconds=*/86399.975);
     for (int i = 0; i < 3; ++i)
         program.generator.draws.insert(program.generator.draws.end(), {0.1f, 0.1f, 0.1f});
     program.memory.advance(30);
     ASSERT_EQ(program.generator.seeds.size(), 3u);
-    EXPECT_FLOAT_EQ(program.generator.seeds[0], 3600.26f);
-    EXPECT_FLOAT_EQ(program.generator.seeds[1], 3600.27f);
-    EXPECT_FLOAT_EQ(program.generator.seeds[2], 3600.28f);
+    EXPECT_FLOAT_EQ(program.generator.seeds[0], 86399.985f);
+    EXPECT_FLOAT_EQ(program.generator.seeds[1], 86399.995f);
+    EXPECT_NEAR(program.generator.seeds[2], 0.005f, 1e-3f);
 }
 
-TEST(LightingTick, TheClockWrapsAtMidnight) {
-    MemoryPlatform memory(MemoryOptions{.startSeconds = 86399.995});
-    memory.advance(10);
-    EXPECT_NEAR(memory.platform().clock.secondsSinceMidnight(), 0.005f, 1e-3f);
-}
-
-TEST(Generator, EqualSeedsGiveEqualDrawsAndDrawsStayInTheUnitInterval) {
+TEST(Generator, EqualSeedsGiveEqualDrawsAndDrawsAreUniformInTheUnitInterval) {
     PcgGenerator a;
     PcgGenerator b;
     a.reseed(1234.5f);
@@ -104,7 +86,6 @@ TEST(Generator, EqualSeedsGiveEqualDrawsAndDrawsStayInTheUnitInterval) {
     a.reseed(1234.5f);
     EXPECT_NE(a.next(), b.next());
 
-    // Uniform over [0, 1): ten buckets each get about a tenth of the draws.
     std::array<int, 10> buckets{};
     constexpr int kDraws = 200000;
     for (int i = 0; i < kDraws; ++i) {
@@ -117,17 +98,57 @@ TEST(Generator, EqualSeedsGiveEqualDrawsAndDrawsStayInTheUnitInterval) {
 }
 
 TEST(ClearingTick, ClearsOnEverySixthTickAndCountsAround) {
-    testing_support::RunningProgram program;
-    frmMain& form = *program.form;
-    form.highlight(3, 3, 255);
-    for (int i = 1; i <= 5; ++i) form.tmrClearTick();
-    EXPECT_EQ(form.clearTicks, 5);
+    RunningProgram program;
+    Saver& saver = program.saver;
+    saver.highlight(3, 3, 255);
+    for (int i = 1; i <= 5; ++i) saver.onClearingTick();
+    EXPECT_EQ(saver.clearingCount, 5);
     EXPECT_EQ(program.fill(363), 255);
-    form.tmrClearTick();
-    EXPECT_EQ(form.clearTicks, 0);
+    saver.onClearingTick();
+    EXPECT_EQ(saver.clearingCount, 0);
     EXPECT_EQ(program.fill(363), kBlack);
-    form.tmrClearTick();
-    EXPECT_EQ(form.clearTicks, 1);
+    saver.onClearingTick();
+    EXPECT_EQ(saver.clearingCount, 1);
+}
+
+int litMatrixLights(RunningProgram& program) {
+    int lit = 0;
+    for (Int16 k = 1; k <= 10800; ++k) lit += program.fill(k) != kBlack;
+    return lit;
+}
+
+TEST(WholeProgram, LightsPileUpForSixMinutesThenGoDarkAndStartAgain) {
+    RunningProgram program(MemoryOptions{.startSeconds = 12 * 3600 + 0.003});
+    MemoryBackend& memory = program.memory;
+    memory.advance(1000);
+    const int afterOneSecond = litMatrixLights(program);
+    EXPECT_GT(afterOneSecond, 80);  // 100 ticks, a few landing outside or twice
+    EXPECT_LE(afterOneSecond, 100);
+
+    memory.advance(59000);
+    EXPECT_EQ(program.saver.clearingCount, 1);
+    program.saver.highlight(0, 0, rgb(9, 9, 9));  // clearing leaves the template alone
+    memory.advance(5 * 60000 - 1);                // just before the sixth clearing tick
+    EXPECT_GT(litMatrixLights(program), afterOneSecond * 20);
+
+    // At 360000 ms the lighting tick due then runs first (its timer was made
+    // first), then the clearing: nothing stays lit.
+    memory.advance(1);
+    EXPECT_EQ(program.saver.clearingCount, 0);
+    EXPECT_EQ(litMatrixLights(program), 0);
+    for (const Colour pixel : memory.screen().pixels) ASSERT_EQ(pixel, kBlack);
+    EXPECT_NE(program.fill(0), kBlack);
+    memory.advance(2000);
+    EXPECT_GT(litMatrixLights(program), 100);
+}
+
+TEST(WholeProgram, TheSameStartTimeGivesTheSameFrame) {
+    RunningProgram first(MemoryOptions{.startSeconds = 5000});
+    RunningProgram second(MemoryOptions{.startSeconds = 5000});
+    RunningProgram other(MemoryOptions{.startSeconds = 7000});
+    for (RunningProgram* program : {&first, &second, &other}) program->memory.advance(30000);
+    EXPECT_EQ(first.memory.screen().pixels, second.memory.screen().pixels);
+    EXPECT_NE(first.memory.screen().pixels, other.memory.screen().pixels);
 }
 
 }  // namespace

@@ -6,197 +6,139 @@
 namespace lightmatrix {
 namespace {
 
-using testing_support::RunningProgram;
-
 using testing_support::errorFrom;
+using testing_support::RunningProgram;
 
 std::vector<Int16> litLights(RunningProgram& program) {
     std::vector<Int16> lit;
     for (Int16 k = 0; k <= 10800; ++k)
-        if (program.fill(k) != kBlack) lit.push_back(k);
+        if (program.lights().exists(k) && program.fill(k) != kBlack) lit.push_back(k);
     return lit;
 }
 
-TEST(Highlight, AddressesRowTimesColumnsPlusColumnAndNothingElse) {
+std::vector<Int16> range(int first, int last, int step = 1) {
+    std::vector<Int16> indices;
+    for (int k = first; k <= last; k += step) indices.push_back(static_cast<Int16>(k));
+    return indices;
+}
+
+TEST(Highlight, ColoursLightRowTimesColumnsPlusColumnBelowTheFixedBound) {
     RunningProgram program;
-    frmMain& form = *program.form;
-    form.highlight(0, 1, 1);
-    form.highlight(89, 119, 2);
-    form.highlight(1, 0, 3);    // last light of row 0
-    form.highlight(0, 121, 4);  // runs on into row 1
+    Saver& saver = program.saver;
+    saver.highlight(0, 1, 1);
+    saver.highlight(89, 119, 2);
+    saver.highlight(1, 0, 3);    // the last light of row 0
+    saver.highlight(0, 121, 4);  // runs on into row 1
+    saver.highlight(0, 0, 5);    // the template light
     EXPECT_EQ(program.fill(1), 1);
     EXPECT_EQ(program.fill(10799), 2);
     EXPECT_EQ(program.fill(120), 3);
     EXPECT_EQ(program.fill(121), 4);
-    EXPECT_EQ(litLights(program), (std::vector<Int16>{1, 120, 121, 10799}));
+    EXPECT_EQ(program.fill(0), 5);
+    saver.highlight(0, 120, 6);  // the same light as (1, 0)
+    EXPECT_EQ(program.fill(120), 6);
 
-    form.highlight(0, 120, 5);  // the same light as (1, 0)
-    EXPECT_EQ(program.fill(120), 5);
-}
-
-TEST(Highlight, TheFixedBoundTurnsAwayIndex10800AndAboveSilently) {
-    RunningProgram program;
-    frmMain& form = *program.form;
-    form.highlight(89, 120, 255);  // light 10800
-    form.highlight(90, 0, 255);
-    form.highlight(273, 0, 255);  // 32760
-    form.highlight(90, 120, 255);
-    EXPECT_TRUE(litLights(program).empty());
-
-    // The bound stays 10800 even if the fields change after start-up.
-    form.colCount = 200;
-    form.highlight(53, 200, 255);  // 10800 again
-    form.highlight(53, 199, 255);  // 10799
-    EXPECT_EQ(litLights(program), std::vector<Int16>{10799});
+    // Index 10800 and above are turned away silently, whatever the fields hold.
+    for (const auto& [r, c] : {std::pair<Int16, Int16>{89, 120}, {90, 0}, {273, 0}, {90, 120}})
+        saver.highlight(r, c, 255);
+    saver.colCount = 200;
+    saver.highlight(53, 200, 255);  // 10800 again
+    EXPECT_EQ(litLights(program), (std::vector<Int16>{0, 1, 120, 121, 10799}));
 }
 
 TEST(Highlight, OverflowAndMissingLightsFailWithoutColouringAnything) {
     RunningProgram program;
-    frmMain& form = *program.form;
-    EXPECT_EQ(errorFrom([&] { form.highlight(274, 0, 255); }), ErrorKind::Overflow);
-    EXPECT_EQ(errorFrom([&] { form.highlight(273, 8, 255); }), ErrorKind::Overflow);
-    EXPECT_EQ(errorFrom([&] { form.highlight(-1, 0, 255); }), ErrorKind::NoSuchLight);
-    EXPECT_EQ(errorFrom([&] { form.highlight(-274, 0, 255); }), ErrorKind::Overflow);
-    EXPECT_EQ(errorFrom([&] { form.highlight(0, -1, 255); }), ErrorKind::NoSuchLight);
+    Saver& saver = program.saver;
+    EXPECT_EQ(errorFrom([&] { saver.highlight(274, 0, 255); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([&] { saver.highlight(273, 8, 255); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([&] { saver.highlight(-274, 0, 255); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([&] { saver.highlight(-1, 0, 255); }), ErrorKind::NoSuchLight);
+    EXPECT_EQ(errorFrom([&] { saver.highlight(0, -1, 255); }), ErrorKind::NoSuchLight);
     EXPECT_TRUE(litLights(program).empty());
 }
 
-TEST(Clear, ResetsEveryMatrixLightButKeepsTheTemplateAndTurnsTimer1On) {
+TEST(Clear, ResetsLightsOneToTheLastToTheBackgroundAndTurnsTheLightingTimerOn) {
     RunningProgram program;
-    frmMain& form = *program.form;
-    form.highlight(0, 0, 255);  // the template light, hidden under light 1
-    for (Int16 r = 0; r < 90; r += 7)
-        for (Int16 c = 1; c <= 120; c += 5) form.highlight(r, c, rgb(r, c, 9));
-    form.highlight(89, 119, 77);
-    ASSERT_GT(litLights(program).size(), 100u);
-
-    form.Timer1->setEnabled(false);
-    form.clear();
+    Saver& saver = program.saver;
+    saver.highlight(0, 0, 255);  // the template light, hidden under light 1
+    saver.drawHorLine(0, 1, 10799, 99);
+    program.lights().remove(17);
+    saver.lightingTimer->setEnabled(false);
+    saver.clear();
+    // A missing light is skipped; the rest are reset, the template is not.
     EXPECT_EQ(litLights(program), std::vector<Int16>{0});
-    EXPECT_EQ(program.fill(0), 255);
-    EXPECT_TRUE(form.Timer1->enabled());
-    for (const Colour pixel : program.memory.frame().pixels) ASSERT_EQ(pixel, kBlack);
-}
+    EXPECT_TRUE(saver.lightingTimer->enabled());
+    for (const Colour pixel : program.memory.screen().pixels) ASSERT_EQ(pixel, kBlack);
 
-TEST(Clear, SkipsAMissingLightAndStillResetsTheRest) {
-    RunningProgram program;
-    frmMain& form = *program.form;
-    form.drawHorLine(0, 1, 10799, 99);  // lights 1 .. 10800
-    program.memory.lights().unload(17);
-    form.clear();
-    EXPECT_EQ(program.fill(16), kBlack);
-    EXPECT_EQ(program.fill(18), kBlack);
-    EXPECT_EQ(program.fill(10800), kBlack);
-    EXPECT_TRUE(form.Timer1->enabled());
-}
-
-TEST(Clear, TakesTheWindowsCurrentBackgroundAndSurvivesAnOversizedMatrix) {
-    RunningProgram program;
-    frmMain& form = *program.form;
-    program.memory.window().setBackColor(rgb(0, 0, 40));
-    form.clear();
+    // The background is read afresh.
+    program.memory.window().setBackColour(rgb(0, 0, 40));
+    saver.clear();
     EXPECT_EQ(program.fill(1), rgb(0, 0, 40));
     EXPECT_EQ(program.fill(10800), rgb(0, 0, 40));
-    EXPECT_EQ(program.fill(0), kBlack);
 
-    // rows x columns beyond 16 bits: nothing to loop over, nothing raised, Timer1 on.
-    form.rowCount = 300;
-    form.Timer1->setEnabled(false);
-    EXPECT_NO_THROW(form.clear());
-    EXPECT_TRUE(form.Timer1->enabled());
+    // Rows times columns beyond 16 bits: nothing to loop over, the timer still on.
+    saver.highlight(2, 2, 7);
+    saver.rowCount = 300;
+    saver.lightingTimer->setEnabled(false);
+    saver.clear();
+    EXPECT_EQ(program.fill(242), 7);
+    EXPECT_TRUE(saver.lightingTimer->enabled());
 }
 
-TEST(LineDrawing, HorizontalRunsColourLengthPlusOneLightsAcrossRowEnds) {
+TEST(LineDrawing, HorizontalRunsColourLengthPlusOneLightsAcrossRowEndsUpToAFailure) {
     RunningProgram program;
-    frmMain& form = *program.form;
-    form.drawHorLine(0, 1, 120, 7);  // all of row 0 and the first light of row 1
-    std::vector<Int16> expected;
-    for (Int16 k = 1; k <= 121; ++k) expected.push_back(k);
-    EXPECT_EQ(litLights(program), expected);
+    Saver& saver = program.saver;
+    saver.drawHorLine(0, 1, 120, 7);  // all of row 0 and the first light of row 1
+    EXPECT_EQ(litLights(program), range(1, 121));
 
-    form.clear();
-    form.drawHorLine(89, 120, 0, 8);  // length 0: one light, the last one
-    form.drawHorLine(5, 5, -1, 8);    // negative: nothing
-    EXPECT_EQ(litLights(program), std::vector<Int16>{10800});
+    // Length 0 colours the start light alone, wherever it is; a negative one nothing.
+    for (const auto& [row, col, index] :
+         {std::tuple<Int16, Int16, Int16>{0, 0, 0}, {1, 0, 120}, {5, 121, 721}, {89, 120, 10800}}) {
+        saver.clear();
+        saver.highlight(0, 0, kBlack);
+        saver.drawHorLine(row, col, 0, 0x123456);
+        saver.drawHorLine(5, 5, -1, 8);
+        EXPECT_EQ(litLights(program), std::vector<Int16>{index});
+        if (index > 0) {
+            EXPECT_EQ(program.centreOf(index), 0x123456);
+        }
+    }
 
-    form.clear();
-    form.drawHorLine(0, 0, 0, 9);  // the template light
-    EXPECT_EQ(litLights(program), std::vector<Int16>{0});
-}
-
-TEST(LineDrawing, AHorizontalRunPastTheLastLightColoursItThenFails) {
-    RunningProgram program;
-    frmMain& form = *program.form;
-    EXPECT_EQ(errorFrom([&] { form.drawHorLine(89, 118, 5, 3); }), ErrorKind::NoSuchLight);
-    EXPECT_EQ(litLights(program), (std::vector<Int16>{10798, 10799, 10800}));
-    EXPECT_EQ(errorFrom([&] { form.drawHorLine(274, 0, 0, 3); }), ErrorKind::Overflow);
-    // An end index beyond 16 bits fails before any light changes.
-    EXPECT_EQ(errorFrom([&] { form.drawHorLine(0, 1, 32767, 4); }), ErrorKind::Overflow);
+    // A run past the last light colours up to it, and shows, then fails.
+    saver.clear();
+    EXPECT_EQ(errorFrom([&] { saver.drawHorLine(89, 118, 5, 3); }), ErrorKind::NoSuchLight);
+    EXPECT_EQ(litLights(program), range(10798, 10800));
+    EXPECT_EQ(program.centreOf(10800), 3);
+    // An index beyond 16 bits fails before any light changes.
+    EXPECT_EQ(errorFrom([&] { saver.drawHorLine(274, 0, 0, 4); }), ErrorKind::Overflow);
+    EXPECT_EQ(errorFrom([&] { saver.drawHorLine(0, 1, 32767, 4); }), ErrorKind::Overflow);
     EXPECT_EQ(program.fill(1), kBlack);
 }
 
-TEST(LineDrawing, VerticalRunsColourLengthLightsOneRowApart) {
+TEST(LineDrawing, VerticalRunsColourLengthLightsOneRowApartUpToAFailure) {
     RunningProgram program;
-    frmMain& form = *program.form;
-    form.drawVerLine(0, 1, 90, 5);
-    std::vector<Int16> expected;
-    for (Int16 r = 0; r < 90; ++r) expected.push_back(static_cast<Int16>(r * 120 + 1));
-    EXPECT_EQ(litLights(program), expected);
+    Saver& saver = program.saver;
+    saver.drawVerLine(0, 120, 90, rgb(0, 200, 0));  // the last column, light 10800 too
+    EXPECT_EQ(litLights(program), range(120, 10800, 120));
+    EXPECT_EQ(program.centreOf(10800), rgb(0, 200, 0));
 
-    form.clear();
-    form.drawVerLine(3, 3, 0, 5);
-    form.drawVerLine(3, 3, -4, 5);
+    saver.clear();
+    saver.drawVerLine(3, 3, 0, 5);
+    saver.drawVerLine(3, 3, -4, 5);
     EXPECT_TRUE(litLights(program).empty());
-    form.drawVerLine(3, 3, 1, 5);
+    saver.drawVerLine(3, 3, 1, 5);
     EXPECT_EQ(litLights(program), std::vector<Int16>{363});
 
-    // One step too far: the 91st index names no light after 90 were coloured.
-    form.clear();
-    EXPECT_EQ(errorFrom([&] { form.drawVerLine(0, 1, 91, 6); }), ErrorKind::NoSuchLight);
-    EXPECT_EQ(litLights(program), expected);
-    EXPECT_EQ(errorFrom([&] { form.drawVerLine(274, 0, 1, 6); }), ErrorKind::Overflow);
-}
+    // The 91st index names no light, after 90 were coloured.
+    saver.clear();
+    EXPECT_EQ(errorFrom([&] { saver.drawVerLine(0, 1, 91, 6); }), ErrorKind::NoSuchLight);
+    EXPECT_EQ(litLights(program), range(1, 10681, 120));
+    EXPECT_EQ(errorFrom([&] { saver.drawVerLine(274, 0, 1, 6); }), ErrorKind::Overflow);
 
-TEST(LineDrawing, AVerticalStepPast16BitsFailsAfterItsLightWasColoured) {
-    RunningProgram program;
-    frmMain& form = *program.form;
-    form.colCount = 16000;  // steps of 16000 from light 10799 overflow at once
-    EXPECT_EQ(errorFrom([&] { form.drawVerLine(0, 10799, 3, 6); }), ErrorKind::NoSuchLight);
-    EXPECT_EQ(program.fill(10799), 6);
-    form.colCount = 30000;
-    EXPECT_EQ(errorFrom([&] { form.drawVerLine(0, 10000, 1, 7); }), ErrorKind::Overflow);
+    // The step after the last light overflows once that light is coloured.
+    saver.colCount = 30000;
+    EXPECT_EQ(errorFrom([&] { saver.drawVerLine(0, 10000, 1, 7); }), ErrorKind::Overflow);
     EXPECT_EQ(program.fill(10000), 7);
-}
-
-TEST(LineDrawing, RunsShowOnTheWindowUpToWhereTheyFail) {
-    RunningProgram program;
-    frmMain& form = *program.form;
-    // Length 0 colours exactly the start light wherever that is: row ends included.
-    for (const auto& [row, col, index] : {std::tuple<Int16, Int16, Int16>{0, 1, 1},
-                                          {0, 120, 120},
-                                          {1, 0, 120},
-                                          {5, 121, 721},
-                                          {89, 120, 10800}}) {
-        SCOPED_TRACE(index);
-        form.clear();
-        form.drawHorLine(row, col, 0, 0x123456);
-        EXPECT_EQ(litLights(program), std::vector<Int16>{index});
-        EXPECT_EQ(program.centreOf(index), 0x123456);
-    }
-
-    // The last column, top to bottom: light 10800 too, which highlight() never colours.
-    form.clear();
-    form.drawVerLine(0, 120, 90, rgb(0, 200, 0));
-    for (Int16 k = 120; k <= 10800; k += 120) ASSERT_EQ(program.centreOf(k), rgb(0, 200, 0)) << k;
-    EXPECT_EQ(litLights(program).size(), 90u);
-
-    // A run that fails past the last light leaves what it coloured on the window.
-    form.clear();
-    EXPECT_EQ(errorFrom([&] { form.drawHorLine(89, 119, 3, rgb(200, 0, 0)); }),
-              ErrorKind::NoSuchLight);
-    EXPECT_EQ(program.centreOf(10799), rgb(200, 0, 0));
-    EXPECT_EQ(program.centreOf(10800), rgb(200, 0, 0));
-    EXPECT_EQ(program.centreOf(10798), kBlack);
 }
 
 }  // namespace

@@ -1,103 +1,107 @@
 #include <gtest/gtest.h>
 
+#include "platform/common/dirty_areas.h"
 #include "support/running_program.h"
 
 namespace lightmatrix {
 namespace {
 
-using testing_support::cellCentrePixels;
 using testing_support::RunningProgram;
 
 // Whether pixel (x, y) lies inside the disc of the cell in row `row`, column `col`.
 bool insideDisc(const PixelMapping& mapping, int row, int col, Int32 x, Int32 y) {
     const double s = mapping.pixelsPerTwip();
-    const double cx = (col * 100 + 50) * s;
-    const double cy = (row * 100 + 50) * s;
-    const double r = 50 * s;
-    const double dx = x + 0.5 - cx;
-    const double dy = y + 0.5 - cy;
-    return dx * dx + dy * dy <= r * r;
+    const double dx = x + 0.5 - (col * 100 + 50) * s;
+    const double dy = y + 0.5 - (row * 100 + 50) * s;
+    return dx * dx + dy * dy <= 50 * s * 50 * s;
 }
 
-TEST(Raster, AHighlightedLightShowsAsADiscAndOnlyItsDisc) {
+TEST(Raster, AColouredLightShowsAsADiscAndOnlyItsDiscAtAnyDpi) {
     for (const double dpi : {96.0, 120.0, 144.0}) {
         SCOPED_TRACE(dpi);
         RunningProgram program(
             MemoryOptions{.screenWidth = 1300, .screenHeight = 1000, .dpi = dpi});
         const PixelMapping& mapping = program.memory.window().mapping();
         const Colour red = rgb(255, 0, 0);
-        program.form->highlight(5, 8, red);             // row 5, column 7 (counted from 0)
-        program.form->highlight(6, 8, rgb(0, 0, 255));  // the light just below
+        const Colour blue = rgb(0, 0, 255);
+        program.saver.highlight(5, 8, red);   // row 5, column 7 counted from 0
+        program.saver.highlight(6, 8, blue);  // the light just below
 
-        const Raster& frame = program.memory.frame();
+        const Raster& screen = program.memory.screen();
         int redPixels = 0;
-        for (Int32 y = 0; y < frame.height; ++y) {
-            for (Int32 x = 0; x < frame.width; ++x) {
+        for (Int32 y = 0; y < screen.height; ++y) {
+            for (Int32 x = 0; x < screen.width; ++x) {
                 const Colour expected = insideDisc(mapping, 5, 7, x, y)   ? red
-                                        : insideDisc(mapping, 6, 7, x, y) ? rgb(0, 0, 255)
+                                        : insideDisc(mapping, 6, 7, x, y) ? blue
                                                                           : kBlack;
-                ASSERT_EQ(frame.at(x, y), expected) << x << ", " << y;
+                ASSERT_EQ(screen.at(x, y), expected) << x << ", " << y;
                 redPixels += expected == red;
             }
         }
         // A disc 100 twips across covers about pi/4 of its cell.
         const double cell = 100 * mapping.pixelsPerTwip();
         EXPECT_NEAR(redPixels, 3.14159 / 4 * cell * cell, cell * 2);
-
-        // The corners where four cells meet stay black.
-        const auto [cx, cy] = cellCentrePixels(mapping, 5 * 120 + 8);
-        EXPECT_EQ(frame.at(cx, cy), red);
-        const auto corner = static_cast<Int32>(8 * 100 * mapping.pixelsPerTwip());
-        EXPECT_EQ(frame.at(corner, static_cast<Int32>(6 * 100 * mapping.pixelsPerTwip())), kBlack);
     }
 }
 
-TEST(Raster, TheMatrixEndsAt800By600AndTheTemplateStaysHiddenUnderLightOne) {
+TEST(Raster, TheMatrixEndsAt800By600AndTheTemplateStaysUnderLightOne) {
     RunningProgram program(MemoryOptions{.screenWidth = 1024, .screenHeight = 768});
-    frmMain& form = *program.form;
-    form.highlight(0, 0, rgb(255, 0, 0));  // the template light
+    Saver& saver = program.saver;
+    saver.highlight(0, 0, rgb(255, 0, 0));
     EXPECT_EQ(program.centreOf(1), kBlack);
-    form.highlight(0, 1, rgb(0, 255, 0));
+    saver.highlight(0, 1, rgb(0, 255, 0));
+    saver.highlight(0, 0, rgb(255, 255, 0));  // repainting light 0's cell keeps light 1 on top
     EXPECT_EQ(program.centreOf(1), rgb(0, 255, 0));
-    form.highlight(0, 0, rgb(255, 255, 0));  // repainting light 0's cell keeps light 1 on top
-    EXPECT_EQ(program.centreOf(1), rgb(0, 255, 0));
+    saver.drawHorLine(89, 119, 1, rgb(0, 0, 255));  // lights 10799 and 10800
+    EXPECT_EQ(program.memory.screen().at(796, 596), rgb(0, 0, 255));
+    const Raster& screen = program.memory.screen();
+    for (Int32 y = 0; y < screen.height; ++y) {
+        for (Int32 x = 0; x < screen.width; ++x) {
+            if (x >= 800 || y >= 600) {
+                ASSERT_EQ(screen.at(x, y), kBlack) << x << ", " << y;
+            }
+        }
+    }
 
-    form.highlight(89, 119, rgb(0, 0, 255));  // light 10799, near the bottom-right corner
-    EXPECT_EQ(program.centreOf(10799), rgb(0, 0, 255));
-    form.drawHorLine(89, 120, 0, rgb(0, 0, 255));  // light 10800
-    EXPECT_EQ(program.memory.frame().at(796, 596), rgb(0, 0, 255));
-    // Beyond the matrix: background only.
-    const Raster& frame = program.memory.frame();
-    for (Int32 y = 0; y < frame.height; ++y)
-        for (Int32 x = 800; x < frame.width; ++x) ASSERT_EQ(frame.at(x, y), kBlack);
-    for (Int32 y = 600; y < frame.height; ++y)
-        for (Int32 x = 0; x < frame.width; ++x) ASSERT_EQ(frame.at(x, y), kBlack);
+    // On a small screen the lights beyond its edges still exist and take colours.
+    RunningProgram small(MemoryOptions{.screenWidth = 200, .screenHeight = 150});
+    small.saver.highlight(80, 100, rgb(1, 2, 3));
+    EXPECT_EQ(small.fill(80 * 120 + 100), rgb(1, 2, 3));
+    for (const Colour pixel : small.memory.screen().pixels) ASSERT_EQ(pixel, kBlack);
 }
 
-TEST(Raster, ASmallWindowShowsTheTopLeftOfTheMatrixAndLaterLightsStillExist) {
-    RunningProgram program(MemoryOptions{.screenWidth = 200, .screenHeight = 150});
-    program.form->highlight(80, 100, rgb(1, 2, 3));  // far outside the window
-    EXPECT_EQ(program.fill(80 * 120 + 100), rgb(1, 2, 3));
-    for (const Colour pixel : program.memory.frame().pixels) ASSERT_EQ(pixel, kBlack);
-}
-
-TEST(Raster, CellByCellRepaintsAddUpToTheWholeFrame) {
-    // A minute of ticks repaints one cell at a time; drawing the window whole
-    // from the lights as they stand must give the same pixels, at any DPI.
+TEST(Raster, CellByCellRepaintsAddUpToTheWholeFrameAtAnyDpi) {
     for (const double dpi : {96.0, 120.0, 144.0}) {
         SCOPED_TRACE(dpi);
         RunningProgram program(
             MemoryOptions{.screenWidth = 1300, .screenHeight = 1000, .dpi = dpi});
         program.memory.advance(60'000);
-        const Raster byCells = program.memory.frame();
+        const Raster byCells = program.memory.screen();
+        Raster whole(byCells.width, byCells.height, kBlack);
+        renderArea(program.lights(), kBlack, program.memory.window().mapping(), whole.bounds(),
+                   whole);
+        EXPECT_TRUE(byCells.pixels == whole.pixels);
         int lit = 0;
-        for (Int16 k = 1; k <= 10800; ++k) lit += program.fill(k) != kBlack;
-        ASSERT_GT(lit, 3000);
-
-        MemoryWindow& window = program.memory.window();
-        window.repaintPixels(window.raster().bounds());
-        EXPECT_TRUE(byCells.pixels == program.memory.frame().pixels);
+        for (const Colour pixel : whole.pixels) lit += pixel != kBlack;
+        EXPECT_GT(lit, 3000 * 20);
     }
+}
+
+TEST(DirtyAreas, FewAreasStayApartAndManyBecomeOneAroundThemAll) {
+    DirtyAreas dirty;
+    dirty.add({5, 5, 5, 9});  // empty: nothing to draw
+    EXPECT_TRUE(dirty.empty());
+    for (Int32 i = 0; i < static_cast<Int32>(DirtyAreas::kMaxSeparateAreas); ++i)
+        dirty.add({i * 7, i * 7, i * 7 + 6, i * 7 + 6});
+    ASSERT_EQ(dirty.areas().size(), DirtyAreas::kMaxSeparateAreas);
+    dirty.add({300, 2, 301, 3});
+    EXPECT_EQ(dirty.areas(), std::vector<PixelRect>{(PixelRect{0, 0, 301, 223})});
+    dirty.add({-4, 400, 1, 401});  // whatever comes later joins it
+    EXPECT_EQ(dirty.areas(), std::vector<PixelRect>{(PixelRect{-4, 0, 301, 401})});
+    dirty.clear();
+    dirty.add({1, 1, 2, 2});
+    dirty.add({9, 9, 10, 10});
+    EXPECT_EQ(dirty.areas().size(), 2u);
 }
 
 }  // namespace

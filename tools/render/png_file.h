@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/common/raster.h"
+#include "common/raster.h"
 
 namespace lightmatrix::render {
 

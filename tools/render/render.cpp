@@ -1,41 +1,37 @@
 #include "render.h"
 
 #include <cmath>
-#include <memory>
 
-#include "platform/memory/memory_platform.h"
-#include "shell/frm_main.h"
-#include "shell/frm_main_internals.h"
-#include "shell/program_start.h"
+#include "platform/memory/memory_backend.h"
+#include "shell/saver.h"
+#include "shell/saver_internals.h"
 
-namespace lightmatrix {
-
-namespace render {
+namespace lightmatrix::render {
 
 namespace {
 
-void carryOut(const Operation& op, frmMain& form, MemoryPlatform& memory) {
+void carryOut(const Operation& op, Saver& saver, MemoryBackend& memory) {
     switch (op.kind) {
         case Operation::Kind::Highlight:
-            form.highlight(op.row, op.col, op.colour);
+            saver.highlight(op.row, op.col, op.colour);
             break;
         case Operation::Kind::HorLine:
-            form.drawHorLine(op.row, op.col, op.length, op.colour);
+            saver.drawHorLine(op.row, op.col, op.length, op.colour);
             break;
         case Operation::Kind::VerLine:
-            form.drawVerLine(op.row, op.col, op.length, op.colour);
+            saver.drawVerLine(op.row, op.col, op.length, op.colour);
             break;
         case Operation::Kind::Clear:
-            form.clear();
+            saver.clear();
             break;
         case Operation::Kind::Picture:
-            frmMainInternals::drawPicture(form, form.Picture1, op.path);
+            SaverInternals::drawPicture(saver, op.path);
             break;
         case Operation::Kind::ClickPanel: {
             // A press in the middle of the panel's rectangle: the panel's own
             // when it is shown, the window's (which ends the program) when not.
             const PixelRect& area = memory.panel().area();
-            memory.pressMouse(1, (area.left + area.right) / 2, (area.top + area.bottom) / 2);
+            memory.pressMouse((area.left + area.right) / 2, (area.top + area.bottom) / 2);
             break;
         }
     }
@@ -44,15 +40,15 @@ void carryOut(const Operation& op, frmMain& form, MemoryPlatform& memory) {
 }  // namespace
 
 Rendering renderFrame(const Request& request) {
-    MemoryPlatform memory(MemoryOptions{.screenWidth = request.width,
-                                        .screenHeight = request.height,
-                                        .dpi = request.dpi,
-                                        .startSeconds = request.startSeconds});
+    MemoryBackend memory(MemoryOptions{.screenWidth = request.width,
+                                       .screenHeight = request.height,
+                                       .dpi = request.dpi,
+                                       .startSeconds = request.startSeconds});
+    Saver saver(memory.window(), memory.panel(), memory, memory, memory.generator());
     Rendering result;
-    std::unique_ptr<frmMain> form;
     std::string doing = "start";
     try {
-        form = startProgram(memory.platform());
+        saver.load("", memory);
         doing = "--seconds";
         memory.advance(std::llround(request.seconds * 1000));
         for (const Operation& op : request.operations) {
@@ -61,21 +57,20 @@ Rendering renderFrame(const Request& request) {
                 break;
             }
             doing = op.text;
-            carryOut(op, *form, memory);
+            carryOut(op, saver, memory);
         }
     } catch (const RuntimeError& error) {
         result.error = doing + ": " + error.what();
     }
 
-    result.frame = memory.frame();
-    const Lights& lights = memory.platform().lights;
-    const Colour background = memory.window().backColor();
-    for (Int32 k = 0; k <= INT16_MAX && lights.exists(static_cast<Int16>(k)); ++k) {
-        const Colour fill = lights.fillColor(static_cast<Int16>(k));
-        if (fill != background) result.lit.emplace_back(static_cast<Int16>(k), fill);
+    result.frame = memory.screen();
+    const Lights& lights = memory.window().lights();
+    const Colour background = memory.window().backColour();
+    for (Int32 k = 0; k < lights.indexLimit() && lights.exists(static_cast<Int16>(k)); ++k) {
+        const Colour colour = lights.colour(static_cast<Int16>(k));
+        if (colour != background) result.lit.emplace_back(static_cast<Int16>(k), colour);
     }
     return result;
 }
 
-}  // namespace render
-}  // namespace lightmatrix
+}  // namespace lightmatrix::render

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/common/raster.h"
+#include "common/raster.h"
 #include "render_request.h"
 
 namespace lightmatrix::render {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "common/parse_integer.h"
+
 namespace lightmatrix::render {
 
 const char* const kUsage =
@@ -36,17 +38,10 @@ namespace {
     throw UsageError(what);
 }
 
-template <typename T>
-bool parseWhole(const std::string& text, T& value) {
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && stop == end && !text.empty();
-}
-
-long long parseInteger(const std::string& text, long long low, long long high,
-                       const std::string& what) {
+long long parseWhole(const std::string& text, long long low, long long high,
+                     const std::string& what) {
     long long value = 0;
-    if (!parseWhole(text, value) || value < low || value > high)
+    if (parseInteger(text, value) != Parsed::Number || value < low || value > high)
         malformed(what + ": '" + text + "' is not a whole number from " + std::to_string(low) +
                   " to " + std::to_string(high));
     return value;
@@ -54,29 +49,30 @@ long long parseInteger(const std::string& text, long long low, long long high,
 
 double parseNumber(const std::string& text, double low, double high, const std::string& what) {
     double value = 0;
-    if (!parseWhole(text, value) || !std::isfinite(value) || value < low || value > high)
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || text.empty() || !std::isfinite(value) ||
+        value < low || value > high)
         malformed(what + ": '" + text + "' is not a number from " + std::to_string(low) + " to " +
                   std::to_string(high));
     return value;
 }
 
 Int16 parseInt16(const std::string& text, const std::string& what) {
-    return static_cast<Int16>(parseInteger(text, std::numeric_limits<Int16>::min(),
-                                           std::numeric_limits<Int16>::max(), what));
+    return static_cast<Int16>(parseWhole(text, std::numeric_limits<Int16>::min(),
+                                         std::numeric_limits<Int16>::max(), what));
 }
 
 Colour parseColour(const std::string& text, const std::string& what) {
     if (!text.empty() && text[0] == '#') {
         unsigned value = 0;
-        const char* begin = text.data() + 1;
-        const char* end = text.data() + text.size();
-        const auto [stop, error] = std::from_chars(begin, end, value, 16);
-        if (text.size() != 7 || error != std::errc() || stop != end)
+        if (text.size() != 7 ||
+            parseInteger(std::string_view(text).substr(1), value, 16) != Parsed::Number)
             malformed(what + ": '" + text + "' is not a colour #RRGGBB");
         return rgb(static_cast<int>(value >> 16), static_cast<int>((value >> 8) & 0xFF),
                    static_cast<int>(value & 0xFF));
     }
-    return static_cast<Colour>(parseInteger(text, 0, kWhite, what + " colour"));
+    return static_cast<Colour>(parseWhole(text, 0, kWhite, what + " colour"));
 }
 
 std::vector<std::string> splitCommas(const std::string& text) {
@@ -108,9 +104,8 @@ Request parseArguments(const std::vector<std::string>& arguments) {
             const std::string& size = value();
             const std::size_t x = size.find('x');
             if (x == std::string::npos) malformed("--size: '" + size + "' is not WxH");
-            request.width = static_cast<Int32>(parseInteger(size.substr(0, x), 1, 16384, "--size"));
-            request.height =
-                static_cast<Int32>(parseInteger(size.substr(x + 1), 1, 16384, "--size"));
+            request.width = static_cast<Int32>(parseWhole(size.substr(0, x), 1, 16384, "--size"));
+            request.height = static_cast<Int32>(parseWhole(size.substr(x + 1), 1, 16384, "--size"));
         } else if (option == "--dpi") {
             request.dpi = parseNumber(value(), 1, 2400, "--dpi");
         } else if (option == "--start") {

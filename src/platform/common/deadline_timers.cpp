@@ -4,37 +4,30 @@
 
 namespace lightmatrix {
 
-namespace {
-
-class DeadlineTimer : public Timer {
+class DeadlineTimers::Handle : public Timer {
   public:
-    explicit DeadlineTimer(std::shared_ptr<DeadlineTimers::Entry> entry)
-        : entry_(std::move(entry)) {}
-    ~DeadlineTimer() override { entry_->alive = false; }
+    Handle(std::shared_ptr<Entry> entry, Now now)
+        : entry_(std::move(entry)), now_(std::move(now)) {}
+    ~Handle() override { entry_->alive = false; }
 
     void setEnabled(bool on) override {
-        // Switching a timer on starts a fresh interval.
-        if (on && !entry_->on) entry_->due = DeadlineTimers::Clock::now() + entry_->interval;
+        // Switching a timer on starts a fresh period.
+        if (on && !entry_->on) entry_->due = now_() + entry_->period;
         entry_->on = on;
     }
     bool enabled() const override { return entry_->on; }
-    Int32 interval() const override {
-        return static_cast<Int32>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(entry_->interval).count());
-    }
 
   private:
-    std::shared_ptr<DeadlineTimers::Entry> entry_;
+    std::shared_ptr<Entry> entry_;
+    Now now_;
 };
 
-}  // namespace
-
-std::unique_ptr<Timer> DeadlineTimers::create(Int32 intervalMs, std::function<void()> tick) {
-    const std::chrono::milliseconds interval(std::max<Int32>(intervalMs, 1));
-    auto entry = std::make_shared<Entry>(
-        Entry{interval, true, true, false, Clock::now() + interval, std::move(tick)});
+std::unique_ptr<Timer> DeadlineTimers::create(Int32 periodMs, std::function<void()> tick) {
+    const std::chrono::milliseconds period(std::max<Int32>(periodMs, 1));
+    auto entry =
+        std::make_shared<Entry>(Entry{period, true, true, false, now_() + period, std::move(tick)});
     entries_.push_back(entry);
-    return std::make_unique<DeadlineTimer>(std::move(entry));
+    return std::make_unique<Handle>(std::move(entry), now_);
 }
 
 std::optional<DeadlineTimers::Clock::time_point> DeadlineTimers::nextDue() const {
@@ -64,19 +57,19 @@ void DeadlineTimers::runAllDue(Clock::time_point now, const std::function<bool()
                      [](const auto& a, const auto& b) { return a->due < b->due; });
     for (const auto& e : due) {
         // An earlier tick of this pass may have switched this timer off, or on
-        // again with a fresh interval.
+        // again with a fresh period.
         if (!keepGoing()) return;
         if (ready(*e) && e->due <= now) run(*e, now);
     }
 }
 
 void DeadlineTimers::run(Entry& entry, Clock::time_point now) {
-    if (now - entry.due > catchUpLimit_(entry.interval))
-        entry.due = now + entry.interval;
+    if (now - entry.due > catchUpLimit_(entry.period))
+        entry.due = now + entry.period;
     else
-        entry.due += entry.interval;
+        entry.due += entry.period;
     ++ticksRun_[static_cast<Int32>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(entry.interval).count())];
+        std::chrono::duration_cast<std::chrono::milliseconds>(entry.period).count())];
     struct Running {
         Entry& entry;
         explicit Running(Entry& e) : entry(e) { entry.running = true; }
@@ -85,8 +78,8 @@ void DeadlineTimers::run(Entry& entry, Clock::time_point now) {
     entry.tick();
 }
 
-std::int64_t DeadlineTimers::ticksRun(Int32 intervalMs) const {
-    const auto found = ticksRun_.find(intervalMs);
+std::int64_t DeadlineTimers::ticksRun(Int32 periodMs) const {
+    const auto found = ticksRun_.find(periodMs);
     return found == ticksRun_.end() ? 0 : found->second;
 }
 

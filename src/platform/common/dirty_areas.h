@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/common/raster.h"
+#include "common/geometry.h"
 
 namespace lightmatrix {
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "common/runtime_error.h"
+#include "platform/picture_panel.h"
 
 namespace lightmatrix {
 
@@ -27,7 +28,7 @@ int blend(int value, int alpha, int under) {
 
 }  // namespace
 
-Picture loadPictureFile(const std::string& path, Colour background) {
+Raster loadPictureFile(const std::string& path, Colour background) {
     // Ask for the size first, so that an absurd one is refused before decoding.
     gint width = 0;
     gint height = 0;
@@ -49,13 +50,11 @@ Picture loadPictureFile(const std::string& path, Colour background) {
         gdk_pixbuf_get_bits_per_sample(pixbuf.get()) != 8 || channels < (alpha ? 4 : 3))
         cannotLoad(path, "unsupported pixel layout");
 
-    Picture picture;
-    picture.width = gdk_pixbuf_get_width(pixbuf.get());
-    picture.height = gdk_pixbuf_get_height(pixbuf.get());
-    if (static_cast<std::int64_t>(picture.width) * picture.height > kMaxPicturePixels)
+    const Int32 pictureWidth = gdk_pixbuf_get_width(pixbuf.get());
+    const Int32 pictureHeight = gdk_pixbuf_get_height(pixbuf.get());
+    if (static_cast<std::int64_t>(pictureWidth) * pictureHeight > kMaxPicturePixels)
         cannotLoad(path, "picture is too large");
-    picture.pixels.resize(static_cast<std::size_t>(picture.width) *
-                          static_cast<std::size_t>(picture.height));
+    Raster picture(pictureWidth, pictureHeight, kBlack);
 
     const guint8* base = gdk_pixbuf_read_pixels(pixbuf.get());
     const auto stride = static_cast<std::size_t>(gdk_pixbuf_get_rowstride(pixbuf.get()));

@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "platform/picture.h"
+#include "common/raster.h"
 
 namespace lightmatrix {
 
 // Decodes a picture file with gdk-pixbuf. Transparent parts are laid over
 // `background`. Raises CannotLoadPicture for a missing file, one that is not a
 // picture, one the decoder rejects, and one larger than kMaxPicturePixels.
-Picture loadPictureFile(const std::string& path, Colour background);
+Raster loadPictureFile(const std::string& path, Colour background);
 
 }  // namespace lightmatrix

@@ -1,101 +1,82 @@
 #include "platform/memory/memory_window.h"
 
-#include <cmath>
-
 #include "common/constants.h"
 #include "platform/memory/memory_picture_panel.h"
 
 namespace lightmatrix {
 
-MemoryWindow::MemoryWindow(Int32 handle, Int32 screenWidth, Int32 screenHeight, double dpi,
-                           Program& program)
-    : handle_(handle),
-      screenWidth_(screenWidth),
-      screenHeight_(screenHeight),
-      mapping_(dpi),
-      program_(program) {
-    const PixelRect design = designClientArea(mapping_);
-    raster_.resize(design.right, design.bottom, backColour_);
+MemoryWindow::MemoryWindow(Int32 screenWidth, Int32 screenHeight, double dpi,
+                           std::function<void()> closed)
+    : FramebufferWindow(dpi, kButtonFace),
+      screenSize_{screenWidth, screenHeight},
+      whenClosed_(std::move(closed)) {
+    screen_.resize(clientArea().width(), clientArea().height(), kButtonFace);
 }
 
-void MemoryWindow::connect(const LightScene& scene, MemoryPicturePanel& panel) {
-    scene_ = &scene;
-    panel_ = &panel;
-}
-
-void MemoryWindow::setBackColor(Colour colour) {
-    backColour_ = colour;
-    repaintPixels(raster_.bounds());
-}
-
-void MemoryWindow::setMaximized() {
-    maximized_ = true;
-    setClientSize(screenWidth_, screenHeight_);
-}
-
-void MemoryWindow::setClientSize(Int32 width, Int32 height) {
-    raster_.resize(width, height, backColour_);
-    repaintPixels(raster_.bounds());
+void MemoryWindow::maximise() {
+    maximised_ = true;
+    setClientSize(screenSize_.width, screenSize_.height);
 }
 
 void MemoryWindow::show() {
-    setVisible(true);
-}
-
-void MemoryWindow::setVisible(bool visible) {
-    const bool wasShown = shown_;
-    shown_ = visible && !closed_;
-    if (shown_ && !wasShown) repaintPixels(raster_.bounds());
+    if (!closed_) beginShowing(true);
 }
 
 void MemoryWindow::close() {
-    closed_ = true;
-    shown_ = false;
-    program_.end();
-}
-
-void MemoryWindow::invalidate(const TwipsRect& area) {
-    // A hidden window draws nothing; showing it draws it whole.
-    if (!shown_ || scene_ == nullptr) return;
-    dirty_.add(mapping_.toPixels(area).intersect(raster_.bounds()));
-}
-
-void MemoryWindow::repaintPixels(const PixelRect& area) {
-    if (!shown_ || scene_ == nullptr) return;
-    draw(area);
-    const PixelRect all = raster_.bounds();
-    if (area.left <= 0 && area.top <= 0 && area.right >= all.right && area.bottom >= all.bottom)
-        dirty_.clear();  // nothing marked is left undrawn
-}
-
-void MemoryWindow::paint() const {
-    for (const PixelRect& area : dirty_.areas()) draw(area);
-    dirty_.clear();
-}
-
-const Raster& MemoryWindow::raster() const {
-    paint();
-    return raster_;
-}
-
-void MemoryWindow::draw(const PixelRect& area) const {
-    renderArea(*scene_, backColour_, mapping_, area, raster_);
-    if (panel_ != nullptr && panel_->visible()) panel_->drawOnto(raster_, area);
-}
-
-void MemoryWindow::pressKey(Int16 keyCode, Int16 shift) {
-    if (!closed_ && keyDown_) keyDown_(keyCode, shift);
-}
-
-void MemoryWindow::pressMouse(Int16 button, Int16 shift, Int32 px, Int32 py) {
     if (closed_) return;
-    if (panel_ != nullptr && panel_->visible() && panel_->contains(px, py)) {
-        panel_->click();
-        return;
-    }
-    if (mouseDown_)
-        mouseDown_(button, shift, static_cast<float>(mapping_.toTwips(px)),
-                   static_cast<float>(mapping_.toTwips(py)));
+    closed_ = true;
+    endShowing();
+    whenClosed_();
+}
+
+bool MemoryWindow::embedIn(Int32 pane) {
+    const auto found = panes_.find(pane);
+    if (found == panes_.end()) return false;
+    parent_ = pane;
+    setClientSize(found->second.width, found->second.height);
+    show();
+    return true;
+}
+
+void MemoryWindow::setClientSize(Int32 width, Int32 height) {
+    resize(width, height);
+    screen_.resize(clientArea().width(), clientArea().height(), backColour());
+    expose(clientArea());
+}
+
+const Raster& MemoryWindow::screen() {
+    repaint();
+    return screen_;
+}
+
+Int32 MemoryWindow::createPane(Int32 width, Int32 height) {
+    const Int32 pane = nextPane_;
+    nextPane_ += 0x10;
+    panes_[pane] = {width, height};
+    return pane;
+}
+
+void MemoryWindow::destroyPane(Int32 pane) {
+    panes_.erase(pane);
+    if (parent_ == pane) close();
+}
+
+void MemoryWindow::present(const Raster& frame, const PixelRect& area) {
+    for (Int32 y = area.top; y < area.bottom; ++y)
+        std::copy_n(&frame.at(area.left, y), area.width(), &screen_.at(area.left, y));
+    drawPanel(area);
+}
+
+void MemoryWindow::fill(const PixelRect& area, Colour colour) {
+    for (Int32 y = area.top; y < area.bottom; ++y)
+        std::fill_n(&screen_.at(area.left, y), area.width(), colour);
+    drawPanel(area);
+}
+
+// The panel is a child window: it lies over whatever the window draws.
+void MemoryWindow::drawPanel(const PixelRect& area) {
+    if (panel_ != nullptr && panel_->visible())
+        panel_->drawOnto(screen_, area, panel_->area().left, panel_->area().top);
 }
 
 }  // namespace lightmatrix

@@ -9,7 +9,7 @@ namespace lightmatrix::win32 {
 // 0 is "never".
 void writeRunStats(std::int64_t lightingTicks, std::int64_t firstFrameTime, std::int64_t endTime);
 
-// When this process started, as a FILETIME count.
-std::int64_t processStartTime();
+// The system's time as a FILETIME count (100 ns since 1601).
+std::int64_t fileTimeNow();
 
 }  // namespace lightmatrix::win32

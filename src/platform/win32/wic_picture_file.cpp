@@ -1,6 +1,7 @@
 #include "platform/win32/wic_picture_file.h"
 
 #include <windows.h>
+
 // The WIC class and format identifiers are defined here, not in a library.
 #include <initguid.h>
 #include <objbase.h>
@@ -10,7 +11,7 @@
 #include <vector>
 
 #include "common/runtime_error.h"
-#include "platform/win32/win32_handles.h"
+#include "platform/picture_panel.h"
 
 namespace lightmatrix::win32 {
 
@@ -49,6 +50,22 @@ class ComApartment {
     HRESULT result_;
 };
 
+// A path from the program's logic as UTF-16 for the wide Win32 calls. A path
+// that is not valid UTF-8 is read in the system's ANSI code page instead.
+std::wstring widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    UINT codePage = CP_UTF8;
+    int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (length == 0) {
+        codePage = CP_ACP;
+        length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    }
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
 [[noreturn]] void refuse(const std::string& path, const std::string& why) {
     raise(ErrorKind::CannotLoadPicture, path + ": " + why);
 }
@@ -66,7 +83,7 @@ Colour over(const std::uint8_t* bgra, Colour background) {
 
 }  // namespace
 
-Picture loadPictureWithWic(const std::string& path, Colour background) {
+Raster loadPictureWithWic(const std::string& path, Colour background) {
     const ComApartment apartment;
     ComRef<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
@@ -101,10 +118,7 @@ Picture loadPictureWithWic(const std::string& path, Colour background) {
     if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(bgra.size()), bgra.data())))
         refuse(path, "the picture cannot be decoded");
 
-    Picture picture;
-    picture.width = static_cast<Int32>(width);
-    picture.height = static_cast<Int32>(height);
-    picture.pixels.resize(static_cast<std::size_t>(pixelCount));
+    Raster picture(static_cast<Int32>(width), static_cast<Int32>(height), background);
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
         picture.pixels[i] = over(&bgra[i * 4], background);
     return picture;

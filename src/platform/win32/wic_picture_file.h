@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/picture.h"
+#include "common/raster.h"
 
 namespace lightmatrix::win32 {
 
@@ -11,6 +11,6 @@ namespace lightmatrix::win32 {
 // Transparent parts are laid over `background`. Raises CannotLoadPicture for a
 // missing file, one that is not a picture or fails to decode, and one larger
 // than kMaxPicturePixels.
-Picture loadPictureWithWic(const std::string& path, Colour background);
+Raster loadPictureWithWic(const std::string& path, Colour background);
 
 }  // namespace lightmatrix::win32

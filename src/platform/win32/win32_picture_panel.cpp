@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <utility>
 
-#include "common/constants.h"
+#include "platform/win32/dib_blit.h"
 #include "platform/win32/owned_window_proc.h"
 #include "platform/win32/wic_picture_file.h"
-#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_window.h"
 
 namespace lightmatrix::win32 {
 
 namespace {
 
-constexpr const wchar_t* kClassName = L"LightmatrixPicture";
+constexpr const wchar_t* kClassName = L"LightmatrixPicturePanel";
 
 void registerClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -33,11 +32,12 @@ Win32PicturePanel::Win32PicturePanel(HINSTANCE instance, Win32Window& window,
                                      HandlerFailure& failure)
     : failure_(failure), face_(static_cast<Colour>(GetSysColor(COLOR_BTNFACE))) {
     registerClass(instance, ownedWindowProc<Win32PicturePanel>);
-    // Hidden at start; window.connect() puts it in place.
+    // Hidden at start, at no size until the window places it.
     CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, window.hwnd(),
                     nullptr, instance, this);
     if (hwnd_ == nullptr) raise(ErrorKind::Platform, "cannot create the picture panel");
     dc_ = GetDC(hwnd_);
+    window.attach(*this);
 }
 
 Win32PicturePanel::~Win32PicturePanel() {
@@ -49,15 +49,15 @@ Win32PicturePanel::~Win32PicturePanel() {
 void Win32PicturePanel::place(const PixelMapping& mapping) {
     if (hwnd_ == nullptr) return;
     const PixelRect area = designPanelArea(mapping);
-    SetWindowPos(hwnd_, nullptr, area.left, area.top, area.right - area.left,
-                 area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, area.left, area.top, area.width(), area.height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::shared_ptr<const Picture> Win32PicturePanel::loadPicture(const std::string& path) {
-    return std::make_shared<const Picture>(loadPictureWithWic(path, face_));
+Picture Win32PicturePanel::load(const std::string& path) {
+    return std::make_shared<const Raster>(loadPictureWithWic(path, face_));
 }
 
-void Win32PicturePanel::setPicture(std::shared_ptr<const Picture> picture) {
+void Win32PicturePanel::setPicture(Picture picture) {
     picture_ = std::move(picture);
     if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -67,20 +67,19 @@ void Win32PicturePanel::setVisible(bool visible) {
     if (hwnd_ != nullptr) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-float Win32PicturePanel::scaleWidth() const {
+RECT Win32PicturePanel::clientSize() const {
     RECT client{};
     if (hwnd_ != nullptr) GetClientRect(hwnd_, &client);
-    return static_cast<float>(client.right);
+    return client;
 }
 
-float Win32PicturePanel::scaleHeight() const {
-    RECT client{};
-    if (hwnd_ != nullptr) GetClientRect(hwnd_, &client);
-    return static_cast<float>(client.bottom);
-}
-
-Int32 Win32PicturePanel::hDC() const {
-    return toInt32(dc_);
+Int32 Win32PicturePanel::sample(Int32 x, Int32 y) {
+    // Windows reads nothing where the panel is not seen, a hidden window's
+    // whole area included; Wine reads the pixel regardless. Asking PtVisible
+    // first gives the same answer on both.
+    if (dc_ == nullptr || !PtVisible(dc_, x, y)) return kNoPixel;
+    // COLORREF is 0x00BBGGRR, as a colour value is; CLR_INVALID is kNoPixel.
+    return static_cast<Int32>(GetPixel(dc_, x, y));
 }
 
 void Win32PicturePanel::paint() {
@@ -89,19 +88,27 @@ void Win32PicturePanel::paint() {
     if (dc != nullptr) {
         // The picture from the top-left corner, the button face where it does
         // not reach.
-        RECT client{};
-        GetClientRect(hwnd_, &client);
-        Raster shown;
-        shown.resize(client.right, client.bottom, face_);
+        const RECT client = clientSize();
+        Raster shown(client.right, client.bottom, face_);
         if (picture_)
             for (Int32 y = 0; y < std::min(shown.height, picture_->height); ++y)
                 for (Int32 x = 0; x < std::min(shown.width, picture_->width); ++x)
                     shown.at(x, y) = picture_->at(x, y);
-        blitArea(dc, shown,
-                 {paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom},
-                 scratch_);
+        blitRaster(
+            dc, shown,
+            {paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom},
+            scratch_);
     }
     EndPaint(hwnd_, &paint);
+}
+
+void Win32PicturePanel::buttonUp(LPARAM position) {
+    const bool wasPressed = std::exchange(pressed_, false);
+    ReleaseCapture();
+    const RECT client = clientSize();
+    const POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    const std::function<void()> handler = click_;
+    if (wasPressed && PtInRect(&client, at) && handler) handler();
 }
 
 LRESULT Win32PicturePanel::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -111,22 +118,14 @@ LRESULT Win32PicturePanel::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         case WM_PAINT:
             paint();
             return 0;
-        // A click: the left button pressed and released on the panel. The
-        // press is the panel's, so the window's mouse-down handler never sees it.
+        // A click: the left button pressed and released on the panel.
         case WM_LBUTTONDOWN:
             pressed_ = true;
             SetCapture(hwnd_);
             return 0;
-        case WM_LBUTTONUP: {
-            const bool wasPressed = std::exchange(pressed_, false);
-            ReleaseCapture();
-            RECT client{};
-            GetClientRect(hwnd_, &client);
-            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            const std::function<void()> handler = click_;
-            if (wasPressed && PtInRect(&client, at) && handler) handler();
+        case WM_LBUTTONUP:
+            buttonUp(lParam);
             return 0;
-        }
         case WM_CAPTURECHANGED:
             pressed_ = false;
             return 0;

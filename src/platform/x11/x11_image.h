@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/colour.h"
-#include "platform/common/raster.h"
+#include "common/raster.h"
 
 namespace lightmatrix {
 

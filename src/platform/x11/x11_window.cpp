@@ -4,9 +4,10 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cmath>
+#include <algorithm>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "common/constants.h"
 #include "common/runtime_error.h"
@@ -15,48 +16,15 @@
 namespace lightmatrix {
 
 namespace {
-
-// The style flags of a plain top-level window before anything changes them:
-// an overlapped window with caption, frame and system menu, clipping children.
-constexpr Int32 kTopLevelStyle = 0x16CF0000;
-
 // How often an embedded window puts itself back where it was put.
 constexpr int kMaxCorrections = 20;
-
-// The window's client area before it is maximised, from its design.
-constexpr Colour kDesignBackground = 0x00F0F0F0;
-
-Int16 shiftState(unsigned state) {
-    Int16 shift = 0;
-    if (state & ShiftMask) shift |= 1;
-    if (state & ControlMask) shift |= 2;
-    if (state & Mod1Mask) shift |= 4;
-    return shift;
-}
-
-// Left, right and middle as the handlers number them; other buttons as X does.
-Int16 buttonOf(unsigned button) {
-    switch (button) {
-        case Button1:
-            return 1;
-        case Button3:
-            return 2;
-        case Button2:
-            return 4;
-        default:
-            return static_cast<Int16>(button);
-    }
-}
-
 }  // namespace
 
-X11Window::X11Window(X11Display& display, Program& program, ::Window given)
-    : style(kTopLevelStyle),
+X11Window::X11Window(X11Display& display, ::Window given, std::function<void()> closed)
+    : FramebufferWindow(display.logicalDpi(), kButtonFace),
       display_(display),
-      program_(program),
-      given_(given != None),
-      mapping_(display.logicalDpi()),
-      backColour_(kDesignBackground) {
+      closed_(std::move(closed)),
+      given_(given != None) {
     Display* dpy = display_.get();
     if (given_) {
         XWindowAttributes attributes{};
@@ -69,28 +37,24 @@ X11Window::X11Window(X11Display& display, Program& program, ::Window given)
         screen_ = XScreenNumberOfScreen(attributes.screen);
         visual_ = attributes.visual;
         depth_ = attributes.depth;
+        writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
         XSelectInput(dpy, id_, ExposureMask | StructureNotifyMask);
-        clientWidth_ = attributes.width;
-        clientHeight_ = attributes.height;
+        resize(attributes.width, attributes.height);
     } else {
         screen_ = DefaultScreen(dpy);
         visual_ = DefaultVisual(dpy, screen_);
         depth_ = DefaultDepth(dpy, screen_);
-        const PixelRect design = designClientArea(mapping_);
-        const int width = design.right;
-        const int height = design.bottom;
         writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
         XSetWindowAttributes attributes{};
-        attributes.background_pixel = writer_->pixelOf(backColour_);
+        attributes.background_pixel = writer_->pixelOf(backColour());
         attributes.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | StructureNotifyMask;
-        id_ = XCreateWindow(dpy, RootWindow(dpy, screen_), 0, 0, static_cast<unsigned>(width),
-                            static_cast<unsigned>(height), 0, depth_, InputOutput, visual_,
+        const PixelRect client = clientArea();
+        id_ = XCreateWindow(dpy, RootWindow(dpy, screen_), 0, 0,
+                            static_cast<unsigned>(client.width()),
+                            static_cast<unsigned>(client.height()), 0, depth_, InputOutput, visual_,
                             CWBackPixel | CWEventMask, &attributes);
-        setProperties();
-        clientWidth_ = width;
-        clientHeight_ = height;
+        setProperties(id_);
     }
-    if (!writer_) writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
     gc_ = XCreateGC(dpy, id_, 0, nullptr);
     // Someone else may destroy it: the daemon, or the host with its pane.
     display_.watch(id_);
@@ -101,11 +65,11 @@ X11Window::~X11Window() {
     if (gc_ != nullptr) XFreeGC(display_.get(), gc_);
 }
 
-void X11Window::setProperties() {
+void X11Window::setProperties(::Window window) {
     Display* dpy = display_.get();
-    XStoreName(dpy, id_, kWindowTitle);
+    XStoreName(dpy, window, kWindowTitle);
     const std::string title = kWindowTitle;
-    XChangeProperty(dpy, id_, display_.atom("_NET_WM_NAME"), display_.atom("UTF8_STRING"), 8,
+    XChangeProperty(dpy, window, display_.atom("_NET_WM_NAME"), display_.atom("UTF8_STRING"), 8,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()),
                     static_cast<int>(title.size()));
 
@@ -114,14 +78,14 @@ void X11Window::setProperties() {
     char className[] = "Lightmatrix";
     classHint.res_name = name;
     classHint.res_class = className;
-    XSetClassHint(dpy, id_, &classHint);
+    XSetClassHint(dpy, window, &classHint);
 
     const long pid = getpid();
-    XChangeProperty(dpy, id_, display_.atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+    XChangeProperty(dpy, window, display_.atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&pid), 1);
 
     Atom deleteWindow = display_.atom("WM_DELETE_WINDOW");
-    XSetWMProtocols(dpy, id_, &deleteWindow, 1);
+    XSetWMProtocols(dpy, window, &deleteWindow, 1);
 
     // The icon as 32-bit ARGB: width, height, then the pixels row by row.
     const IconImage icon = drawIcon();
@@ -130,31 +94,24 @@ void X11Window::setProperties() {
         const unsigned long alpha = icon.opaque[i] ? 0xFFu : 0u;
         data.push_back(alpha << 24 | toXrgb(icon.pixels[i]));
     }
-    XChangeProperty(dpy, id_, display_.atom("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
+    XChangeProperty(dpy, window, display_.atom("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(data.data()),
                     static_cast<int>(data.size()));
 }
 
-void X11Window::connect(const LightScene& scene) {
-    scene_ = &scene;
-}
-
-void X11Window::setBackColor(Colour colour) {
-    backColour_ = colour;
+void X11Window::setBackColour(Colour colour) {
+    // What the server shows before the program answers an expose.
     if (!given_) XSetWindowBackground(display_.get(), id_, writer_->pixelOf(colour));
-    redrawAll();
-    // Everything on the screen changes: the server exposes it all again.
-    if (shown_) XClearArea(display_.get(), id_, 0, 0, 0, 0, True);
+    FramebufferWindow::setBackColour(colour);
 }
 
-void X11Window::setMaximized() {
+void X11Window::maximise() {
     if (given_) return;  // the daemon's window already covers its screen
     Display* dpy = display_.get();
     windowManager_ = display_.windowManagerRuns(screen_);
     if (windowManager_) {
-        const Atom state = display_.atom("_NET_WM_STATE");
         Atom fullScreen = display_.atom("_NET_WM_STATE_FULLSCREEN");
-        XChangeProperty(dpy, id_, state, XA_ATOM, 32, PropModeReplace,
+        XChangeProperty(dpy, id_, display_.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&fullScreen), 1);
     }
     // With no window manager this is all there is; with one, it is where the
@@ -162,122 +119,82 @@ void X11Window::setMaximized() {
     const int width = DisplayWidth(dpy, screen_);
     const int height = DisplayHeight(dpy, screen_);
     XMoveResizeWindow(dpy, id_, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    setClientSize(width, height);
+    resize(width, height);
 }
 
 void X11Window::show() {
-    shown_ = true;
-    // Where the lights reach, now that they all exist.
-    extent_ = {};
-    if (scene_ != nullptr) {
-        for (Int32 i = 0; i < scene_->indexLimit(); ++i) {
-            const LightRecord* light = scene_->find(static_cast<Int16>(i));
-            if (light == nullptr || !light->visible) continue;
-            const PixelRect cell = mapping_.toPixels(cellOf(*light));
-            extent_.right = std::max(extent_.right, cell.right);
-            extent_.bottom = std::max(extent_.bottom, cell.bottom);
-        }
-    }
-    if (!fitRaster()) redrawAll();
     if (given_) {
         // Already on the screen: no Expose will come for what is there now.
-        fillBackground({0, 0, clientWidth_, clientHeight_});
-        writer_->put(id_, gc_, raster_, raster_.bounds());
-        dirty_.clear();
+        beginShowing(true);
         firstFrame_ = std::chrono::steady_clock::now();
         return;
     }
+    beginShowing(false);
     XMapRaised(display_.get(), id_);
 }
 
 void X11Window::close() {
-    if (!closed_) {
-        closed_ = true;
-        shown_ = false;
+    if (!closing_) {
+        closing_ = true;
+        endShowing();
         if (!given_) XDestroyWindow(display_.get(), id_);
         XFlush(display_.get());
     }
-    program_.end();
+    closed_();
 }
 
-void X11Window::invalidate(const TwipsRect& area) {
-    if (!shown_) return;  // showing the window draws it whole
-    const PixelRect pixels = mapping_.toPixels(area).intersect({0, 0, clientWidth_, clientHeight_});
-    if (pixels.empty()) return;
-    if (pixels.right > extent_.right || pixels.bottom > extent_.bottom) {
-        // Something now stands beyond the copy: widen it, which redraws it all.
-        extent_.right = std::max(extent_.right, pixels.right);
-        extent_.bottom = std::max(extent_.bottom, pixels.bottom);
-        fitRaster();
-        dirty_.coverAll(raster_.bounds());
-        return;
+void X11Window::present(const Raster& frame, const PixelRect& area) {
+    writer_->put(id_, gc_, frame, area);
+}
+
+void X11Window::fill(const PixelRect& area, Colour colour) {
+    XSetForeground(display_.get(), gc_, writer_->pixelOf(colour));
+    XFillRectangle(display_.get(), id_, gc_, area.left, area.top,
+                   static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()));
+}
+
+// A preview: the window goes into the host's pane, at its top-left corner and
+// of its size, shown there but neither raised nor given the keyboard.
+bool X11Window::embedIn(Int32 paneHandle) {
+    if (given_ || paneHandle <= 0) return false;
+    Display* dpy = display_.get();
+    const auto pane = static_cast<::Window>(static_cast<std::uint32_t>(paneHandle));
+    XWindowAttributes attributes{};
+    {
+        ErrorTrap trap(display_);
+        if (!XGetWindowAttributes(dpy, pane, &attributes) || trap.failed()) return false;
     }
-    dirty_.add(pixels);
-}
-
-void X11Window::flush() {
-    if (scene_ != nullptr && shown_ && !closed_) {
-        for (const PixelRect& area : dirty_.areas()) {
-            renderArea(*scene_, backColour_, mapping_, area, raster_);
-            writer_->put(id_, gc_, raster_, area);
-        }
+    leaveWindowManager();
+    {
+        ErrorTrap trap(display_);
+        XReparentWindow(dpy, id_, pane, 0, 0);
+        XSetTransientForHint(dpy, id_, pane);
     }
-    dirty_.clear();
-}
+    pane_ = pane;
+    // To learn when the host destroys its pane.
+    XSelectInput(dpy, pane, StructureNotifyMask);
+    display_.watch(pane);
 
-void X11Window::redrawAll() {
-    dirty_.clear();
-    if (scene_ != nullptr && shown_)
-        renderArea(*scene_, backColour_, mapping_, raster_.bounds(), raster_);
-}
-
-void X11Window::setClientSize(int width, int height) {
-    clientWidth_ = width;
-    clientHeight_ = height;
-    fitRaster();
-}
-
-bool X11Window::fitRaster() {
-    const Int32 width = std::min(clientWidth_, extent_.right);
-    const Int32 height = std::min(clientHeight_, extent_.bottom);
-    if (width == raster_.width && height == raster_.height) return false;
-    raster_.resize(width, height, backColour_);
-    // The server exposes a resized window; the copy is ready for it.
-    redrawAll();
+    // X has no empty window; the copy keeps the size asked for.
+    placed_ = {0, 0, static_cast<unsigned short>(std::max(attributes.width, 1)),
+               static_cast<unsigned short>(std::max(attributes.height, 1))};
+    XMoveResizeWindow(dpy, id_, 0, 0, placed_.width, placed_.height);
+    resize(attributes.width, attributes.height);
+    XMapWindow(dpy, id_);
     return true;
 }
 
-// The background outside the copy, where no light stands.
-void X11Window::fillBackground(const PixelRect& area) {
-    XSetForeground(display_.get(), gc_, writer_->pixelOf(backColour_));
-    const PixelRect right = area.intersect({raster_.width, 0, clientWidth_, clientHeight_});
-    const PixelRect below = area.intersect({0, raster_.height, raster_.width, clientHeight_});
-    for (const PixelRect& r : {right, below})
-        if (!r.empty())
-            XFillRectangle(display_.get(), id_, gc_, r.left, r.top,
-                           static_cast<unsigned>(r.right - r.left),
-                           static_cast<unsigned>(r.bottom - r.top));
-}
-
-void X11Window::setChild(bool child) {
-    if (child == child_ || given_) return;
-    child_ = child;
+// Out of the window manager's hands before the window moves into the pane,
+// and not full screen any more.
+void X11Window::leaveWindowManager() {
     Display* dpy = display_.get();
-    if (child) {
-        // Out of the window manager's hands before it moves into the pane, and
-        // not full screen any more.
-        if (windowManager_) waitForWindowManager(true);
-        XWithdrawWindow(dpy, id_, screen_);
-        if (windowManager_) waitForWindowManager(false);
-        XDeleteProperty(dpy, id_, display_.atom("_NET_WM_STATE"));
-        XSetWindowAttributes attributes{};
-        attributes.override_redirect = True;
-        XChangeWindowAttributes(dpy, id_, CWOverrideRedirect, &attributes);
-    } else {
-        XSetWindowAttributes attributes{};
-        attributes.override_redirect = False;
-        XChangeWindowAttributes(dpy, id_, CWOverrideRedirect, &attributes);
-    }
+    if (windowManager_) waitForWindowManager(true);
+    XWithdrawWindow(dpy, id_, screen_);
+    if (windowManager_) waitForWindowManager(false);
+    XDeleteProperty(dpy, id_, display_.atom("_NET_WM_STATE"));
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    XChangeWindowAttributes(dpy, id_, CWOverrideRedirect, &attributes);
 }
 
 // Whether the window manager holds the window: it marks the windows it
@@ -316,72 +233,10 @@ void X11Window::waitForWindowManager(bool managed) {
     }
 }
 
-bool X11Window::reparent(::Window parent) {
-    if (given_) return false;
-    Display* dpy = display_.get();
-    const ::Window target = parent == None ? RootWindow(dpy, screen_) : parent;
-    ErrorTrap trap(display_);
-    XReparentWindow(dpy, id_, target, 0, 0);
-    pane_ = parent;
-    if (parent != None) {
-        // To learn when the host destroys its pane.
-        XSelectInput(dpy, parent, StructureNotifyMask);
-        display_.watch(parent);
-    }
-    return !trap.failed();
-}
-
-void X11Window::setOwner(::Window ownerWindow) {
-    if (given_) return;
-    ErrorTrap trap(display_);
-    XSetTransientForHint(display_.get(), id_, ownerWindow);
-}
-
-void X11Window::place(bool move, int x, int y, bool size, int width, int height) {
-    if (given_) return;
-    XWindowChanges changes{};
-    unsigned mask = 0;
-    if (move) {
-        changes.x = x;
-        changes.y = y;
-        mask |= CWX | CWY;
-    }
-    if (size) {
-        // X has no empty window; the copy keeps the size asked for.
-        changes.width = std::max(width, 1);
-        changes.height = std::max(height, 1);
-        mask |= CWWidth | CWHeight;
-    }
-    XConfigureWindow(display_.get(), id_, mask, &changes);
-    if (size) setClientSize(std::max(width, 0), std::max(height, 0));
-    // Where the window stands now, for the parts not given here: asked of the
-    // server only when some part is missing.
-    if (!placedSet_ && !(move && size)) {
-        XWindowAttributes attributes{};
-        XGetWindowAttributes(display_.get(), id_, &attributes);
-        placed_ = {static_cast<short>(attributes.x), static_cast<short>(attributes.y),
-                   static_cast<unsigned short>(attributes.width),
-                   static_cast<unsigned short>(attributes.height)};
-    }
-    placedSet_ = true;
-    if (move) {
-        placed_.x = static_cast<short>(x);
-        placed_.y = static_cast<short>(y);
-    }
-    if (size) {
-        placed_.width = static_cast<unsigned short>(changes.width);
-        placed_.height = static_cast<unsigned short>(changes.height);
-    }
-}
-
-void X11Window::map() {
-    if (!given_) XMapWindow(display_.get(), id_);
-}
-
 // Puts an embedded window back into its pane, at its place and size, when
 // something else changed them; true if it did.
 bool X11Window::correctEmbedding(const XEvent& event) {
-    if (!child_ || pane_ == None || !placedSet_ || corrections_ >= kMaxCorrections) return false;
+    if (pane_ == None || corrections_ >= kMaxCorrections) return false;
     Display* dpy = display_.get();
     if (event.type == ReparentNotify && event.xreparent.window == id_ &&
         event.xreparent.parent != pane_) {
@@ -410,13 +265,9 @@ bool X11Window::correctEmbedding(const XEvent& event) {
 void X11Window::handleEvent(const XEvent& event) {
     switch (event.type) {
         case Expose: {
-            flush();
-            if (!shown_) break;
             const XExposeEvent& e = event.xexpose;
-            const PixelRect exposed{e.x, e.y, e.x + e.width, e.y + e.height};
-            fillBackground(exposed);
-            writer_->put(id_, gc_, raster_, exposed);
-            if (!firstFrame_ && e.count == 0) {
+            expose({e.x, e.y, e.x + e.width, e.y + e.height});
+            if (shown() && !firstFrame_ && e.count == 0) {
                 XFlush(display_.get());
                 firstFrame_ = std::chrono::steady_clock::now();
             }
@@ -427,25 +278,19 @@ void X11Window::handleEvent(const XEvent& event) {
         case UnmapNotify:
             if (correctEmbedding(event)) break;
             if (event.type == ConfigureNotify && event.xconfigure.window == id_)
-                setClientSize(event.xconfigure.width, event.xconfigure.height);
+                resize(event.xconfigure.width, event.xconfigure.height);
             break;
         case MapNotify:
             // With no window manager, nobody else gives the full-screen window
             // the keyboard.
-            if (!given_ && !child_ && !windowManager_) {
+            if (!given_ && pane_ == None && !windowManager_) {
                 ErrorTrap trap(display_);
                 XSetInputFocus(display_.get(), id_, RevertToPointerRoot, CurrentTime);
             }
             break;
         case KeyPress:
-            if (keyDown_)
-                keyDown_(static_cast<Int16>(event.xkey.keycode), shiftState(event.xkey.state));
-            break;
         case ButtonPress:
-            if (mouseDown_)
-                mouseDown_(buttonOf(event.xbutton.button), shiftState(event.xbutton.state),
-                           static_cast<float>(mapping_.toTwips(event.xbutton.x)),
-                           static_cast<float>(mapping_.toTwips(event.xbutton.y)));
+            press();
             break;
         case ClientMessage:
             if (event.xclient.message_type == display_.atom("WM_PROTOCOLS") &&

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/colour.h"
+#include "common/raster.h"
 
 namespace lightmatrix::e2e {
 
@@ -90,22 +91,9 @@ class Xvfb {
     int height_;
 };
 
-// Pixels as colour values (0x00BBGGRR), row by row.
-struct Screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<Colour> pixels;
-    Colour at(int x, int y) const {
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)];
-    }
-    // Writes the screenshot as a binary PPM, to look at when a test fails.
-    void save(const std::string& path) const;
-};
-
 // A screenshot of a window (the root window when `window` is 0) on `display`.
 // Raises std::runtime_error when the display or window cannot be read.
-Screenshot capture(const std::string& display, unsigned long window = 0);
+Raster capture(const std::string& display, unsigned long window = 0);
 
 // What a screenshot shows of the light matrix whose top-left corner is at
 // (originX, originY), laid out at `dpi`.
@@ -115,7 +103,7 @@ struct LightsSeen {
     int mixedDiscs = 0;           // discs holding more than one colour (black included)
     std::vector<Colour> colours;  // the colours of the lit discs, in light order
 };
-LightsSeen inspectLights(const Screenshot& shot, int originX = 0, int originY = 0, double dpi = 96);
+LightsSeen inspectLights(const Raster& shot, int originX = 0, int originY = 0, double dpi = 96);
 
 // Waits until a screenshot (of `window`, or the whole screen) shows at least
 // `minimum` lit discs of a matrix laid out at `dpi` from the top-left corner,

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 
@@ -32,15 +31,7 @@ int channel(unsigned long pixel, unsigned long mask) {
 
 }  // namespace
 
-void Screenshot::save(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << width << ' ' << height << "\n255\n";
-    for (const Colour c : pixels)
-        out << static_cast<char>(redOf(c)) << static_cast<char>(greenOf(c))
-            << static_cast<char>(blueOf(c));
-}
-
-Screenshot capture(const std::string& display, unsigned long window) {
+Raster capture(const std::string& display, unsigned long window) {
     std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(display.c_str()),
                                                            XCloseDisplay);
     if (!connection) throw std::runtime_error("cannot open display " + display);
@@ -59,23 +50,19 @@ Screenshot capture(const std::string& display, unsigned long window) {
     XSetErrorHandler(previous);
     if (image == nullptr) throw std::runtime_error("cannot read window " + std::to_string(target));
 
-    Screenshot shot;
-    shot.width = image->width;
-    shot.height = image->height;
-    shot.pixels.reserve(static_cast<std::size_t>(shot.width) *
-                        static_cast<std::size_t>(shot.height));
+    Raster shot(image->width, image->height, kBlack);
     for (int y = 0; y < shot.height; ++y) {
         for (int x = 0; x < shot.width; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            shot.pixels.push_back(rgb(channel(p, image->red_mask), channel(p, image->green_mask),
-                                      channel(p, image->blue_mask)));
+            shot.at(x, y) = rgb(channel(p, image->red_mask), channel(p, image->green_mask),
+                                channel(p, image->blue_mask));
         }
     }
     XDestroyImage(image);
     return shot;
 }
 
-LightsSeen inspectLights(const Screenshot& shot, int originX, int originY, double dpi) {
+LightsSeen inspectLights(const Raster& shot, int originX, int originY, double dpi) {
     constexpr int kRows = 90;
     constexpr int kColumns = 120;
     const double s = dpi / 1440.0;  // pixels per twip

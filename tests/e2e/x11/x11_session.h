@@ -7,8 +7,6 @@
 
 #include <X11/Xlib.h>
 
-#include <chrono>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,20 +18,23 @@
 namespace lightmatrix::x11_test {
 
 using namespace std::chrono_literals;
+using e2e::waitForLights;
+using testing_support::ScratchDir;
 
 // The lightmatrix program of this build.
 std::string saverPath();
 
-using testing_support::ScratchDir;
-
 class SaverSession {
   public:
-    explicit SaverSession(int width = 1024, int height = 768);
+    explicit SaverSession(int width = 1024, int height = 768)
+        : runtime_("x11-run"), xvfb_(std::make_unique<e2e::Xvfb>(width, height)) {}
 
     const std::string& display() const { return xvfb_->display(); }
     const e2e::Xvfb& xvfb() const { return *xvfb_; }
     // DISPLAY and XDG_RUNTIME_DIR.
-    std::vector<std::string> env() const;
+    std::vector<std::string> env() const {
+        return {xvfb_->env(), "XDG_RUNTIME_DIR=" + runtime_.path()};
+    }
     e2e::Process start(const std::vector<std::string>& arguments = {},
                        const std::vector<std::string>& extraEnv = {}) const;
     // Runs xdotool on the display; false if it failed.
@@ -47,7 +48,8 @@ class SaverSession {
     std::unique_ptr<e2e::Xvfb> xvfb_;
 };
 
-// A connection of the test's own to the display.
+// A connection of the test's own to the display, which ignores the errors of
+// its requests: the windows it looks at belong to others and may vanish.
 class Connection {
   public:
     explicit Connection(const std::string& display);
@@ -59,6 +61,7 @@ class Connection {
 
   private:
     ::Display* display_;
+    int (*previousHandler_)(::Display*, XErrorEvent*);
 };
 
 struct WindowInfo {
@@ -75,34 +78,27 @@ struct WindowInfo {
 // XA_ATOM, XA_WINDOW), empty when it has none.
 std::vector<unsigned long> propertyOf(::Display* x, ::Window window, const char* property,
                                       Atom type);
-
-// The top-level window that the process `pid` made (by _NET_WM_PID), mapped
-// or not.
-std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid);
 std::optional<WindowInfo> describe(const std::string& display, ::Window window);
-// The children of `window`.
 std::vector<::Window> childrenOf(const std::string& display, ::Window window);
+// The top-level window that the process `pid` made (by _NET_WM_PID), mapped or not.
+std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid);
 
-using e2e::waitForLights;
-
-// The same, once `saver` has a viewable top-level window of its own: a window
-// that an earlier saver left on the screen a moment after it ended cannot
-// pass for this one's.
+// waitForLights, once `saver` has a viewable top-level window of its own: a
+// window that an earlier saver left on the screen a moment after it ended
+// cannot pass for this one's.
 e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
                                 std::chrono::milliseconds timeout);
 
-// The colour at the centre of matrix light k's disc (k from 1), or -1 when
-// that centre lies outside the screenshot.
-Colour discCentre(const e2e::Screenshot& shot, int k, double dpi = 96);
+// The colour at the centre of matrix light k's disc (k from 1) at 96 DPI, or
+// -1 when that centre lies outside the screenshot.
+Colour discCentre(const Raster& shot, int k);
 
 // Sees every window mapped on the display from the moment it is made.
 class MapWatch {
   public:
     explicit MapWatch(const std::string& display);
-    // The windows mapped since the watch began, children of the root or of
-    // any window the watch was told about.
+    // The windows mapped since the watch began.
     std::vector<::Window> mapped();
-    void alsoWatch(::Window window);
 
   private:
     Connection connection_;

@@ -1,10 +1,8 @@
 #pragma once
 
-// What the Windows test programs print: one line per check, "ok ..." or
-// "FAIL ...", flushed at once so that the test reading them under Wine sees
-// how far a program got. A program exits 1 if any check failed.
+// The Windows test programs' report: one line per check, "ok ..." or "FAIL ...",
+// flushed at once so that the test reading it sees how far a program got.
 
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -12,18 +10,14 @@ namespace lightmatrix::wine_test {
 
 inline int failures = 0;
 
-inline void say(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::printf("\n");
+inline void say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
 
 inline void check(bool ok, const std::string& what) {
-    if (!ok) ++failures;
-    say("%s %s", ok ? "ok" : "FAIL", what.c_str());
+    failures += ok ? 0 : 1;
+    say((ok ? "ok " : "FAIL ") + what);
 }
 
 inline int exitStatus() {

@@ -1,0 +1,52 @@
+#include "platform/common/framebuffer_panel.h"
+
+#include "common/constants.h"
+
+namespace lightmatrix {
+
+FramebufferPanel::FramebufferPanel(FramebufferWindow& window, const PixelRect& area, Decoder decode)
+    : window_(window), area_(area), decode_(std::move(decode)) {}
+
+Picture FramebufferPanel::load(const std::string& path) {
+    return std::make_shared<const Raster>(decode_(path, kButtonFace));
+}
+
+void FramebufferPanel::setPicture(Picture picture) {
+    picture_ = std::move(picture);
+    if (visible_) changed();
+}
+
+void FramebufferPanel::setVisible(bool visible) {
+    if (visible_ == visible) return;
+    visible_ = visible;
+    changed();
+}
+
+void FramebufferPanel::click() {
+    const std::function<void()> handler = click_;
+    if (handler) handler();
+}
+
+Colour FramebufferPanel::shownAt(Int32 x, Int32 y) const {
+    if (picture_ && x < picture_->width && y < picture_->height) return picture_->at(x, y);
+    return kButtonFace;
+}
+
+Int32 FramebufferPanel::sample(Int32 x, Int32 y) {
+    if (!visible_ || !window_.shown() || x < 0 || y < 0 || x >= area_.width() ||
+        y >= area_.height())
+        return kNoPixel;
+    if (!window_.clientArea().contains(area_.left + x, area_.top + y)) return kNoPixel;
+    return shownAt(x, y);
+}
+
+void FramebufferPanel::drawOnto(Raster& raster, const PixelRect& clip, Int32 left,
+                                Int32 top) const {
+    const PixelRect area =
+        PixelRect{left, top, left + area_.width(), top + area_.height()}.intersect(clip).intersect(
+            raster.bounds());
+    for (Int32 y = area.top; y < area.bottom; ++y)
+        for (Int32 x = area.left; x < area.right; ++x) raster.at(x, y) = shownAt(x - left, y - top);
+}
+
+}  // namespace lightmatrix

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "common/raster.h"
+#include "platform/common/framebuffer_window.h"
+#include "platform/picture_panel.h"
+
+namespace lightmatrix {
+
+// A picture panel whose pixels the program keeps itself: the picture from the
+// top-left corner of the panel's area, the button face where it does not
+// reach. sample() reads that copy, clipped as the window system would clip
+// the panel: to itself and to the window's client area, and nothing while the
+// panel or the window is hidden. A backend supplies how the panel reaches its
+// screen and reports the clicks on it.
+class FramebufferPanel : public PicturePanel {
+  public:
+    using Decoder = std::function<Raster(const std::string& path, Colour background)>;
+
+    // `area` is the panel's place on the window's client area, in pixels.
+    FramebufferPanel(FramebufferWindow& window, const PixelRect& area, Decoder decode);
+
+    Picture load(const std::string& path) override;
+    void setPicture(Picture picture) override;
+    void setVisible(bool visible) override;
+    bool visible() const override { return visible_; }
+    float innerWidth() const override { return static_cast<float>(area_.width()); }
+    float innerHeight() const override { return static_cast<float>(area_.height()); }
+    Int32 sample(Int32 x, Int32 y) override;
+    void onClick(std::function<void()> handler) override { click_ = std::move(handler); }
+
+    // The panel was clicked.
+    void click();
+    const PixelRect& area() const { return area_; }
+    // What the panel shows at (x, y) of its own area.
+    Colour shownAt(Int32 x, Int32 y) const;
+    // Draws the panel, its top-left corner at (left, top) of `raster`, within `clip`.
+    void drawOnto(Raster& raster, const PixelRect& clip, Int32 left, Int32 top) const;
+
+  protected:
+    // The panel was shown or hidden, or shows another picture while shown.
+    virtual void changed() = 0;
+
+  private:
+    FramebufferWindow& window_;
+    PixelRect area_;
+    Decoder decode_;
+    Picture picture_;
+    bool visible_ = false;
+    std::function<void()> click_;
+};
+
+}  // namespace lightmatrix

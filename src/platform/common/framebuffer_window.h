@@ -1,0 +1,81 @@
+#pragma once
+
+#include <functional>
+
+#include "common/raster.h"
+#include "platform/common/dirty_areas.h"
+#include "platform/common/rasteriser.h"
+#include "platform/window.h"
+
+namespace lightmatrix {
+
+// The window as every backend draws it: the lights, a copy of what the window
+// shows drawn from them in software, and the areas that changed since the
+// last repaint. The copy covers the client area only as far as lights reach;
+// beyond them the window shows nothing but its background.
+//
+// A backend supplies the rest: how a part of the copy, or of the background,
+// reaches its screen (present and fill), the native window's life (maximise,
+// show, close, embedIn), and the reports up: a press, an expose, a new size.
+// Its event loop calls repaint() after every handler, so that whatever the
+// handler changed reaches the screen at once, and only once.
+class FramebufferWindow : public Window {
+  public:
+    FramebufferWindow(double dpi, Colour background);
+
+    void setBackColour(Colour colour) override;
+    Colour backColour() const override { return background_; }
+    Lights& lights() override { return lights_; }
+    void onPress(std::function<void()> handler) override { press_ = std::move(handler); }
+
+    // A key or a mouse button went down on the window.
+    void press();
+    // Draws what changed since the last repaint and presents it.
+    void repaint();
+    // Presents `area` of the client area again, as after an expose.
+    void expose(const PixelRect& area);
+    // The client area took a new size in pixels.
+    void resize(Int32 width, Int32 height);
+    // The window moved to a display of another logical DPI.
+    void setDpi(double dpi);
+
+    bool shown() const { return shown_; }
+    PixelRect clientArea() const { return {0, 0, clientWidth_, clientHeight_}; }
+    const PixelMapping& mapping() const { return mapping_; }
+    // The copy of what the window shows where lights reach.
+    const Raster& frame() const { return frame_; }
+
+  protected:
+    // The copy is drawn whole now that the lights stand; with `presentNow`
+    // it reaches the screen at once, else at the expose that showing brings.
+    void beginShowing(bool presentNow);
+    // The window is gone from the screen for good.
+    void endShowing();
+
+    // Puts `area` of `frame` (inside its bounds) at the same place on the screen.
+    virtual void present(const Raster& frame, const PixelRect& area) = 0;
+    // Fills `area` of the client area, where no light reaches, with `colour`.
+    virtual void fill(const PixelRect& area, Colour colour) = 0;
+
+  private:
+    void cellChanged(const TwipsRect& cell);
+    void measureExtent();
+    // Sizes the copy to the client area as far as lights reach; true if that
+    // changed its size (and drew it anew).
+    bool fitFrame();
+    void redrawFrame();
+    void presentArea(const PixelRect& area);
+
+    PixelMapping mapping_;
+    Colour background_;
+    Lights lights_;
+    Raster frame_;
+    PixelRect extent_;  // where the lights reach, from the origin
+    DirtyAreas dirty_;
+    Int32 clientWidth_ = 0;
+    Int32 clientHeight_ = 0;
+    bool shown_ = false;
+    std::function<void()> press_;
+};
+
+}  // namespace lightmatrix

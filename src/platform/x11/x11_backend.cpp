@@ -1,0 +1,157 @@
+#include "platform/x11/x11_backend.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "common/constants.h"
+#include "common/parse_integer.h"
+#include "common/runtime_error.h"
+#include "platform/x11/run_stats.h"
+
+namespace lightmatrix {
+
+namespace {
+
+// A tick more than this much later than one period behind drops the ticks
+// its timer missed; one less far behind is made up, a tick per pass of the
+// event loop.
+constexpr std::chrono::milliseconds kMaxCatchUp{100};
+
+DeadlineTimers::Clock::duration catchUpLimit(DeadlineTimers::Clock::duration period) {
+    return period + kMaxCatchUp;
+}
+
+// SIGTERM and SIGINT arrive as readable data on a descriptor that the event
+// loop waits on, so they are handled between events like everything else.
+int blockEndSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0)
+        raise(ErrorKind::Platform, "cannot block SIGTERM and SIGINT");
+    const int fd = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (fd < 0) raise(ErrorKind::Platform, std::string("signalfd: ") + std::strerror(errno));
+    return fd;
+}
+
+}  // namespace
+
+::Window X11Backend::daemonWindow() {
+    const char* value = std::getenv("XSCREENSAVER_WINDOW");
+    if (value == nullptr || value[0] == '\0') return None;
+    const std::string_view text = value;
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    std::uint32_t id = 0;
+    if (parseInteger(hex ? text.substr(2) : text, id, hex ? 16 : 10) != Parsed::Number || id == 0)
+        raise(ErrorKind::Platform,
+              std::string("XSCREENSAVER_WINDOW=") + value + " names no window");
+    return id;
+}
+
+X11Backend::X11Backend(bool preview)
+    : signalFd_(blockEndSignals()),
+      timers_(catchUpLimit),
+      window_(display_, preview ? None : daemonWindow(), [this] { ended_ = true; }),
+      panel_(display_, window_, designPanelArea(window_.mapping())),
+      instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive) {}
+
+X11Backend::~X11Backend() {
+    if (signalFd_ >= 0) close(signalFd_);
+}
+
+std::unique_ptr<Timer> X11Backend::createTimer(Int32 periodMs, std::function<void()> tick) {
+    return timers_.create(periodMs, std::move(tick));
+}
+
+void X11Backend::dispatch(const XEvent& event) {
+    if (event.type == DestroyNotify && display_.watching(event.xdestroywindow.window)) {
+        // The host destroyed its pane, or the daemon its window: nothing is
+        // left to draw in, so the program ends quietly.
+        ended_ = true;
+        return;
+    }
+    if (event.xany.window == window_.id())
+        window_.handleEvent(event);
+    else if (event.xany.window == panel_.id())
+        panel_.handleEvent(event);
+    if (display_.watchedWindowGone()) ended_ = true;
+}
+
+void X11Backend::handleEvents(int count) {
+    Display* dpy = display_.get();
+    for (int i = 0; i < count && !ended_; ++i) {
+        XEvent event;
+        XNextEvent(dpy, &event);
+        dispatch(event);
+        window_.repaint();
+    }
+}
+
+void X11Backend::runDueTimers() {
+    timers_.runAllDue(std::chrono::steady_clock::now(), [this] { return !ended_; });
+    window_.repaint();
+    if (display_.watchedWindowGone()) ended_ = true;
+}
+
+void X11Backend::checkSignals() {
+    pollfd fd{signalFd_, POLLIN, 0};
+    if (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN)) {
+        signalfd_siginfo info{};
+        while (read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        }
+        ended_ = true;
+    }
+}
+
+void X11Backend::run() {
+    Display* dpy = display_.get();
+    bool readable = true;  // whatever came during the load step
+    while (!ended_) {
+        // Events first, each handled to its end. XPending reads from the
+        // connection, so it is asked only when there may be something to read.
+        if (readable || XEventsQueued(dpy, QueuedAlready) > 0) {
+            handleEvents(XPending(dpy));
+            readable = false;
+            continue;
+        }
+        runDueTimers();
+        if (ended_) break;
+        XFlush(dpy);
+        if (XEventsQueued(dpy, QueuedAlready) > 0) continue;
+
+        pollfd fds[2] = {{display_.fd(), POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        timespec wait{};
+        timespec* timeout = nullptr;
+        if (const auto due = timers_.nextDue()) {
+            const auto left = std::max(*due - std::chrono::steady_clock::now(),
+                                       std::chrono::steady_clock::duration::zero());
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+            timeout = &wait;
+        }
+        if (ppoll(fds, 2, timeout, nullptr) < 0 && errno != EINTR)
+            raise(ErrorKind::Platform, std::string("ppoll: ") + std::strerror(errno));
+        if (fds[1].revents & POLLIN) checkSignals();
+        // A closed connection shows as readable too: XPending then finds it lost.
+        readable = fds[0].revents != 0;
+    }
+    writeRunStats(timers_.ticksRun(kLightingPeriodMs), window_.firstFrame());
+}
+
+void X11Backend::processPendingEvents() {
+    window_.repaint();
+    handleEvents(XEventsQueued(display_.get(), QueuedAfterFlush));
+    if (!ended_) runDueTimers();
+    if (!ended_) checkSignals();
+}
+
+}  // namespace lightmatrix

@@ -78,7 +78,7 @@ void X11Backend::dispatch(const XEvent& event) {
         ended_ = true;
         return;
     }
-    if (event.xany.window == window_.id())
+    if (window_.owns(event.xany.window))
         window_.handleEvent(event);
     else if (event.xany.window == panel_.id())
         panel_.handleEvent(event);

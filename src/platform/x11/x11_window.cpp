@@ -12,6 +12,7 @@
 #include "common/constants.h"
 #include "common/runtime_error.h"
 #include "platform/common/icon.h"
+#include "platform/x11/x11_monitors.h"
 
 namespace lightmatrix {
 
@@ -105,21 +106,67 @@ void X11Window::setBackColour(Colour colour) {
     FramebufferWindow::setBackColour(colour);
 }
 
+// The window covers the primary monitor, through the window manager's
+// full-screen state where one runs; a black cover, made the same way, covers
+// each of the others.
 void X11Window::maximise() {
     if (given_) return;  // the daemon's window already covers its screen
     Display* dpy = display_.get();
     windowManager_ = display_.windowManagerRuns(screen_);
+    const std::vector<PixelRect> monitors = monitorsOf(dpy, screen_);
+    const PixelRect& primary = monitors.front();
     if (windowManager_) {
         Atom fullScreen = display_.atom("_NET_WM_STATE_FULLSCREEN");
         XChangeProperty(dpy, id_, display_.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&fullScreen), 1);
     }
-    // With no window manager this is all there is; with one, it is where the
-    // window stands should the manager not honour the full-screen state.
-    const int width = DisplayWidth(dpy, screen_);
-    const int height = DisplayHeight(dpy, screen_);
-    XMoveResizeWindow(dpy, id_, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    resize(width, height);
+    // With no window manager this is all there is; with one, it says which
+    // monitor the full-screen state is for.
+    place(id_, primary);
+    resize(primary.width(), primary.height());
+    for (std::size_t i = 1; i < monitors.size(); ++i) cover(monitors[i]);
+}
+
+void X11Window::cover(const PixelRect& monitor) {
+    Display* dpy = display_.get();
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = writer_->pixelOf(backColour());
+    attributes.event_mask = KeyPressMask | ButtonPressMask;
+    const ::Window cover =
+        XCreateWindow(dpy, RootWindow(dpy, screen_), 0, 0, 1, 1, 0, depth_, InputOutput, visual_,
+                      CWBackPixel | CWEventMask, &attributes);
+    setProperties(cover);
+    place(cover, monitor);
+    if (windowManager_) {
+        Atom fullScreen = display_.atom("_NET_WM_STATE_FULLSCREEN");
+        XChangeProperty(dpy, cover, display_.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&fullScreen), 1);
+    }
+    covers_.push_back(cover);
+}
+
+// Puts a window on `monitor`, telling a window manager that the place is
+// asked for, so that it keeps the window on that monitor.
+void X11Window::place(::Window window, const PixelRect& monitor) {
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = monitor.left;
+    hints.y = monitor.top;
+    hints.width = monitor.width();
+    hints.height = monitor.height();
+    XSetWMNormalHints(display_.get(), window, &hints);
+    XMoveResizeWindow(display_.get(), window, monitor.left, monitor.top,
+                      static_cast<unsigned>(monitor.width()),
+                      static_cast<unsigned>(monitor.height()));
+}
+
+void X11Window::dropCovers() {
+    for (const ::Window cover : covers_) XDestroyWindow(display_.get(), cover);
+    covers_.clear();
+}
+
+bool X11Window::owns(::Window window) const {
+    return window == id_ || std::find(covers_.begin(), covers_.end(), window) != covers_.end();
 }
 
 void X11Window::show() {
@@ -130,6 +177,7 @@ void X11Window::show() {
         return;
     }
     beginShowing(false);
+    for (const ::Window cover : covers_) XMapRaised(display_.get(), cover);
     XMapRaised(display_.get(), id_);
 }
 
@@ -137,6 +185,7 @@ void X11Window::close() {
     if (!closing_) {
         closing_ = true;
         endShowing();
+        dropCovers();
         if (!given_) XDestroyWindow(display_.get(), id_);
         XFlush(display_.get());
     }
@@ -164,6 +213,7 @@ bool X11Window::embedIn(Int32 paneHandle) {
         ErrorTrap trap(display_);
         if (!XGetWindowAttributes(dpy, pane, &attributes) || trap.failed()) return false;
     }
+    dropCovers();
     leaveWindowManager();
     {
         ErrorTrap trap(display_);
@@ -290,7 +340,7 @@ void X11Window::handleEvent(const XEvent& event) {
             break;
         case KeyPress:
         case ButtonPress:
-            press();
+            press();  // on the window or on a cover
             break;
         case ClientMessage:
             if (event.xclient.message_type == display_.atom("WM_PROTOCOLS") &&

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/common/framebuffer_window.h"
 #include "platform/x11/x11_display.h"
@@ -13,8 +14,9 @@
 
 namespace lightmatrix {
 
-// The program's window on X11: either a window of its own (full screen, or
-// moved into a preview pane), or a window given by a screen-saver daemon. The
+// The program's window on X11: either a window of its own (full screen on the
+// primary monitor, with a black cover over every other monitor, or moved into
+// a preview pane), or a window given by a screen-saver daemon. The
 // daemon owns input on its window, so there the window asks for no key or
 // button events. The server keeps none of the window's contents: an Expose is
 // answered from the program's own copy.
@@ -34,6 +36,8 @@ class X11Window : public FramebufferWindow {
     bool embedIn(Int32 pane) override;
 
     void handleEvent(const XEvent& event);
+    // Whether the event concerns this window or one of its covers.
+    bool owns(::Window window) const;
 
     ::Window id() const { return id_; }
     bool given() const { return given_; }
@@ -50,6 +54,9 @@ class X11Window : public FramebufferWindow {
 
   private:
     void setProperties(::Window window);
+    void cover(const PixelRect& monitor);
+    void place(::Window window, const PixelRect& monitor);
+    void dropCovers();
     void leaveWindowManager();
     bool managedByWindowManager();
     void waitForWindowManager(bool managed);
@@ -66,6 +73,9 @@ class X11Window : public FramebufferWindow {
     std::unique_ptr<PixelWriter> writer_;
     GC gc_ = nullptr;
     std::optional<std::chrono::steady_clock::time_point> firstFrame_;
+    // Black windows over the monitors other than the primary one, which the
+    // window itself covers.
+    std::vector<::Window> covers_;
     bool closing_ = false;
     // Where the preview put the window. A window manager letting go of it may
     // still move, resize or reparent it a moment later; it goes back.

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev libx11-dev libxrandr-dev libxinerama-dev libgdk-pixbuf-2.0-dev
     g++-mingw-w64-x86-64-posix wine wine64
     xvfb xdotool imagemagick x11-utils xscreensaver openbox valgrind util-linux procps
+    dpkg-dev file lintian groff-base man-db unzip
 )
 
 missing=()

@@ -1,18 +1,15 @@
 #include <string>
 
+#include "platform/x11/command_line.h"
 #include "platform/x11/x11_backend.h"
 #include "shell/program_start.h"
 
-// The native screen saver on X11. Its command-line text is the arguments
-// joined by single blanks, so "lightmatrix /p 1234" and
-// "lightmatrix '/p 1234'" read the same.
+// The native screen saver on X11: --help, --version and the other "--"
+// options first, without a display; then the saver by the Windows rules.
 int main(int argc, char** argv) {
     using namespace lightmatrix;
-    std::string commandLine;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) commandLine += ' ';
-        commandLine += argv[i];
-    }
+    if (const auto status = answerOption(argc, argv)) return *status;
+    const std::string commandLine = commandLineText(argc, argv);
     try {
         X11Backend x11(commandLine.starts_with("/p"));
         Saver saver(x11.window(), x11.panel(), x11, x11.clock(), x11.generator());

@@ -1,6 +1,8 @@
-// lightmatrix as an XScreenSaver hack: installed with `cmake --install`, listed
-// in a user's ~/.xscreensaver, and run by the real daemon. The daemon refuses
-// to run hacks as root, so it runs here as the unprivileged user nobody.
+// lightmatrix as an XScreenSaver hack: installed with `cmake --install` (or,
+// built with LIGHTMATRIX_PACKAGE_DEB, the Debian package unpacked), listed in a
+// user's ~/.xscreensaver as its description says, and run by the real daemon.
+// The daemon refuses to run hacks as root, so it runs here as the
+// unprivileged user nobody.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -9,7 +11,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
+#include <sstream>
 
 #include "x11_session.h"
 
@@ -20,31 +24,39 @@ namespace fs = std::filesystem;
 using e2e::LightsSeen;
 using e2e::Process;
 
-// lightmatrix installed under a prefix, and the daemon run by nobody with a
-// home of its own whose ~/.xscreensaver lists it by name alone.
+// lightmatrix installed under /usr of a scratch root, and the daemon run by
+// nobody with a home of its own whose ~/.xscreensaver lists the hack as its
+// description says: its name and the arguments of its command.
 class XScreenSaverTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const fs::path top = top_.path();
+#ifdef LIGHTMATRIX_PACKAGE_DEB
+        ASSERT_EQ(e2e::run({"dpkg-deb", "-x", LIGHTMATRIX_PACKAGE_DEB, top / "root"}), 0);
+#else
         ASSERT_EQ(
             e2e::run({"cmake", "--install", LIGHTMATRIX_BUILD_DIR, "--prefix", prefix_}, {}, 120s),
             0);
+#endif
         // The daemon finds the hack in its own folder, and its description.
         EXPECT_EQ(fs::canonical(prefix_ / "libexec/xscreensaver/lightmatrix"), installedSaver());
-        std::ifstream xml(prefix_ / "share/xscreensaver/config/lightmatrix.xml");
-        std::string line;
-        std::getline(xml, line);
-        std::getline(xml, line);
-        std::getline(xml, line);
-        EXPECT_EQ(line, "<screensaver name=\"lightmatrix\" _label=\"Light Matrix\">");
+        std::stringstream xml;
+        xml << std::ifstream(prefix_ / "share/xscreensaver/config/lightmatrix.xml").rdbuf();
+        std::smatch name;
+        std::smatch command;
+        const std::string description = xml.str();
+        ASSERT_TRUE(
+            std::regex_search(description, name, std::regex("<screensaver name=\"([^\"]+)\"")));
+        std::string hack = name[1];
+        if (std::regex_search(description, command, std::regex("<command arg=\"([^\"]*)\"")))
+            hack += " " + command[1].str();
         // nobody must reach the program and its own folders.
         fs::permissions(top, fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
         fs::create_directories(home_ / "run");
         std::ofstream(home_ / ".xscreensaver")
-            << "mode:\tone\nselected:\t0\nlock:\tFalse\nfade:\tFalse\nunfade:"
-               "\tFalse\n"
-               "splash:\tFalse\ntimeout:\t1:00:00\nprograms:"
-               "\t\\\n\tlightmatrix\t\\n\\\n\n";
+            << "mode:\tone\nselected:\t0\nlock:\tFalse\nfade:\tFalse\nunfade:\tFalse\n"
+               "splash:\tFalse\ntimeout:\t1:00:00\nprograms:\t\\\n\t"
+            << hack << "\t\\n\\\n\n";
         for (const auto& path : {home_, home_ / "run", home_ / ".xscreensaver"})
             ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     }
@@ -55,7 +67,9 @@ class XScreenSaverTest : public ::testing::Test {
         for (const pid_t pid : hacks()) kill(pid, SIGKILL);
     }
 
-    fs::path installedSaver() const { return fs::canonical(prefix_ / "bin/lightmatrix"); }
+    fs::path installedSaver() const {
+        return fs::canonical(prefix_ / "bin/lightmatrix");
+    }
 
     // The processes running the installed program.
     std::set<pid_t> hacks() const {
@@ -84,12 +98,12 @@ class XScreenSaverTest : public ::testing::Test {
 
     void startDaemon(const std::string& display) {
         display_ = display;
-        daemon_.emplace(
-            Process::start({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "env",
-                            "-i", "HOME=" + home_.string(), "DISPLAY=" + display,
-                            "XDG_RUNTIME_DIR=" + (home_ / "run").string(),
-                            "PATH=" + (prefix_ / "bin").string() + ":/usr/bin:/bin", "xscreensaver",
-                            "-no-splash"}));
+        daemon_.emplace(Process::start(
+            {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "env", "-i",
+             "HOME=" + home_.string(), "DISPLAY=" + display,
+             "XDG_RUNTIME_DIR=" + (home_ / "run").string(),
+             "PATH=" + (prefix_ / "libexec/xscreensaver").string() + ":/usr/bin:/bin",
+             "xscreensaver", "-no-splash"}));
         ASSERT_TRUE(e2e::waitUntil([&] { return command({"-version"}) == 0; }, 30s))
             << "the daemon did not come up:\n"
             << daemon_->errorOutput();
@@ -101,7 +115,7 @@ class XScreenSaverTest : public ::testing::Test {
     }
 
     ScratchDir top_{"x11-xss"};
-    fs::path prefix_ = fs::path(top_.path()) / "prefix";
+    fs::path prefix_ = fs::path(top_.path()) / "root/usr";
     fs::path home_ = fs::path(top_.path()) / "home";
     std::string display_;
     std::optional<Process> daemon_;
@@ -152,6 +166,19 @@ TEST_F(XScreenSaverTest, EveryScreenShowsLightsAndSwitchingHacksLeavesNoneBlank)
     }
 }
 
+#ifdef LIGHTMATRIX_PACKAGE_DEB
+// The packaged program on its own: full screen until its first lights, and a
+// key ends it.
+TEST_F(XScreenSaverTest, TheUnpackedProgramRunsFullScreenUntilAKey) {
+    SaverSession session;
+    Process saver = Process::start({installedSaver()}, session.env());
+    EXPECT_GE(waitForLightsOf(session.display(), saver, 10, 30s).litDiscs, 10)
+        << saver.errorOutput();
+    ASSERT_TRUE(session.xdotool({"key", "space"}));
+    EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();
+}
+#endif
+
 // The daemon's part played by the test: a window of its own named in
 // XSCREENSAVER_WINDOW, in hex as the daemon writes it.
 TEST(X11GivenWindow, TheSaverDrawsInTheNamedWindowUntilItGoes) {
@@ -175,8 +202,7 @@ TEST(X11GivenWindow, TheSaverDrawsInTheNamedWindowUntilItGoes) {
     Process wrong = session.start({}, {"XSCREENSAVER_WINDOW=12abc"});
     EXPECT_EQ(wrong.wait(10s), 1);
     EXPECT_EQ(wrong.errorOutput(),
-              "lightmatrix: run-time error: Window system "
-              "error: XSCREENSAVER_WINDOW=12abc names "
+              "lightmatrix: run-time error: Window system error: XSCREENSAVER_WINDOW=12abc names "
               "no window\n");
 }
 

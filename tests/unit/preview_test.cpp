@@ -19,84 +19,69 @@ TEST(Preview, ThePaneHandleIsEverythingFromTheFourthCharacter) {
     EXPECT_EQ(paneHandleFromCommandLine("/p +77"), 77);
     EXPECT_EQ(paneHandleFromCommandLine("/p -2147483648"), -2147483648LL);
     EXPECT_EQ(paneHandleFromCommandLine("/p 2147483647"), 2147483647);
-
-    const auto errorOf = [](const char* commandLine) {
-        return errorFrom([&] { paneHandleFromCommandLine(commandLine); });
-    };
-    EXPECT_EQ(errorOf("/p"), ErrorKind::InvalidArgument);
-    for (const char* notANumber :
-         {"/p ", "/pa", "/p abc", "/p 12x", "/p 1 2", "/p -", "/p +-1", "/p    ", "/p 0x10"})
-        EXPECT_EQ(errorOf(notANumber), ErrorKind::TypeMismatch) << notANumber;
-    for (const char* tooLarge : {"/p 2147483648", "/p 99999999999", "/p -2147483649"})
-        EXPECT_EQ(errorOf(tooLarge), ErrorKind::Overflow) << tooLarge;
 }
 
 TEST(Preview, TheWindowRunsOnInThePaneUntilAClickOrThePaneEndsIt) {
     for (const bool click : {true, false}) {
-        MemoryBackend memory;
-        const Int32 pane = memory.window().createPane(152, 112);
-        Saver saver(memory.window(), memory.panel(), memory, memory, memory.generator());
-        ASSERT_TRUE(saver.load("/p " + std::to_string(pane), memory));
-        EXPECT_EQ(memory.window().parent(), pane);
-        EXPECT_EQ(memory.window().clientArea(), (PixelRect{0, 0, 152, 112}));
-        EXPECT_TRUE(memory.window().shown());
-
+        RunningProgram program({}, "", false);
+        MemoryWindow& window = program.memory.window();
+        const Int32 pane = window.createPane(152, 112);
+        ASSERT_TRUE(program.saver.load("/p " + std::to_string(pane), program.memory));
+        EXPECT_EQ(window.parent(), pane);
+        EXPECT_EQ(window.clientArea(), (PixelRect{0, 0, 152, 112}));
         // The lights show from the pane's top-left corner at their full size.
-        saver.highlight(0, 1, rgb(0, 255, 0));
-        EXPECT_EQ(memory.screen().at(3, 3), rgb(0, 255, 0));
-        memory.advance(5000);
-        EXPECT_FALSE(memory.ended());
+        program.saver.highlight(0, 1, rgb(0, 255, 0));
+        EXPECT_EQ(program.memory.screen().at(3, 3), rgb(0, 255, 0));
+        program.memory.advance(5000);
+        EXPECT_FALSE(program.memory.ended());
         if (click)
-            memory.pressMouse(10, 10);
+            program.memory.pressMouse(10, 10);
         else
-            memory.window().destroyPane(pane);
-        EXPECT_TRUE(memory.ended());
+            window.destroyPane(pane);
+        EXPECT_TRUE(program.memory.ended());
     }
 }
 
 TEST(Preview, ABadHandleFailsAfterTheWindowWasShownFullScreenAndChangesNothing) {
-    struct Case {
-        const char* commandLine;
-        ErrorKind kind;
-    };
-    // "/p 0" and "/p 4242" name no window: no longer run unseen.
-    for (const Case c : {Case{"/p", ErrorKind::InvalidArgument},
-                         {"/p ", ErrorKind::TypeMismatch},
-                         {"/p abc", ErrorKind::TypeMismatch},
-                         {"/p 99999999999", ErrorKind::Overflow},
-                         {"/p 0", ErrorKind::InvalidArgument},
-                         {"/p 4242", ErrorKind::InvalidArgument}}) {
-        SCOPED_TRACE(c.commandLine);
-        MemoryBackend memory;
-        Saver saver(memory.window(), memory.panel(), memory, memory, memory.generator());
-        EXPECT_EQ(errorFrom([&] { saver.load(c.commandLine, memory); }), c.kind);
-        EXPECT_TRUE(memory.window().shown());
-        EXPECT_EQ(memory.window().clientArea(), (PixelRect{0, 0, 800, 600}));
-        EXPECT_EQ(memory.window().parent(), 0);
+    // "/p 0" and "/p 4242" name no window: they no longer run unseen.
+    for (const auto& [commandLine, kind] :
+         std::vector<std::pair<const char*, ErrorKind>>{{"/p", ErrorKind::InvalidArgument},
+                                                        {"/p ", ErrorKind::TypeMismatch},
+                                                        {"/pa", ErrorKind::TypeMismatch},
+                                                        {"/p abc", ErrorKind::TypeMismatch},
+                                                        {"/p 12x", ErrorKind::TypeMismatch},
+                                                        {"/p 1 2", ErrorKind::TypeMismatch},
+                                                        {"/p -", ErrorKind::TypeMismatch},
+                                                        {"/p +-1", ErrorKind::TypeMismatch},
+                                                        {"/p 0x10", ErrorKind::TypeMismatch},
+                                                        {"/p 2147483648", ErrorKind::Overflow},
+                                                        {"/p -2147483649", ErrorKind::Overflow},
+                                                        {"/p 0", ErrorKind::InvalidArgument},
+                                                        {"/p 4242", ErrorKind::InvalidArgument}}) {
+        RunningProgram program({}, "", false);
+        EXPECT_EQ(errorFrom([&] { program.saver.load(commandLine, program.memory); }), kind)
+            << commandLine;
+        EXPECT_EQ(program.memory.window().clientArea(), (PixelRect{0, 0, 800, 600}));
+        EXPECT_TRUE(program.memory.window().shown() && program.memory.window().parent() == 0);
     }
 }
 
 TEST(Preview, ARunTimeErrorEndsTheProgramWithOneLineAndStatusOne) {
-    MemoryBackend memory;
-    Saver saver(memory.window(), memory.panel(), memory, memory, memory.generator());
-    bool looped = false;
+    int loops = 0;
+    const auto run = [&](const char* commandLine, MemoryOptions options = {}) {
+        RunningProgram program(options, "", false);
+        return runProgram(program.saver, commandLine, program.memory, [&] { ++loops; });
+    };
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(runProgram(saver, "/p abc", memory, [&] { looped = true; }), 1);
+    EXPECT_EQ(run("/p abc"), 1);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "lightmatrix: run-time error: Type mismatch: \"abc\" is not a number\n");
-    EXPECT_FALSE(looped);
-
-    MemoryBackend fine;
-    Saver running(fine.window(), fine.panel(), fine, fine, fine.generator());
-    EXPECT_EQ(runProgram(running, "/s", fine, [&] { looped = true; }), 0);
-    EXPECT_TRUE(looped);
-
+    EXPECT_EQ(loops, 0);
+    EXPECT_EQ(run("/s"), 0);
+    EXPECT_EQ(loops, 1);
     // A second instance ends with status 0 and never runs the loop.
-    MemoryBackend second(MemoryOptions{.anotherInstanceRunning = true});
-    Saver refused(second.window(), second.panel(), second, second, second.generator());
-    looped = false;
-    EXPECT_EQ(runProgram(refused, "", second, [&] { looped = true; }), 0);
-    EXPECT_FALSE(looped);
+    EXPECT_EQ(run("", MemoryOptions{.anotherInstanceRunning = true}), 0);
+    EXPECT_EQ(loops, 1);
 }
 
 }  // namespace

@@ -1,45 +1,45 @@
 #pragma once
 
-// What the end-to-end tests need to drive real programs: child processes,
-// a private X server, screenshots, and a check of lights on a screenshot.
+// What the end-to-end tests need to drive real programs: child processes, a
+// private X server, screenshots and a check of the lights on one, and a watch
+// on the windows a display shows.
 
+#include <X11/Xlib.h>
 #include <sys/types.h>
 
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "common/colour.h"
 #include "common/raster.h"
 
 namespace lightmatrix::e2e {
 
 using namespace std::chrono_literals;
 
-// A child process in its own process group, its standard error kept in a file.
+// A child process in its own process group, its output kept in files.
 // Destroying a Process that still runs kills its whole group and reaps it.
 class Process {
   public:
-    // `env` holds NAME=VALUE entries added to (or replacing those of) this
-    // process's environment.
+    // `env` holds NAME=VALUE entries added to (or replacing those of) ours.
     static Process start(const std::vector<std::string>& argv,
                          const std::vector<std::string>& env = {});
-    Process(Process&& other) noexcept;
+    Process(Process&& other) noexcept { *this = std::move(other); }
     Process& operator=(Process&& other) noexcept;
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    ~Process();
+    ~Process() { release(); }
 
     pid_t pid() const { return pid_; }
     // The exit status (128 + signal number for a signal), or nothing if the
     // process still runs after `timeout`.
     std::optional<int> wait(std::chrono::milliseconds timeout);
-    bool running();
+    bool running() { return !wait(0ms).has_value(); }
     void signal(int sig);
-    // Everything the process wrote to standard error so far.
     std::string errorOutput() const;
     std::string output() const;
 
@@ -53,23 +53,18 @@ class Process {
     std::string outPath_;
 };
 
-// Runs a command to its end and returns its exit status.
+// Runs a command to its end: its exit status, or what it wrote to standard output.
 int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
         std::chrono::milliseconds timeout = 30s);
-// Runs a command to its end and returns what it wrote to standard output.
 std::string runOutput(const std::vector<std::string>& argv,
                       const std::vector<std::string>& env = {},
                       std::chrono::milliseconds timeout = 30s);
 
-// NAME=VALUE lines of a file, as the programs write their run figures when
-// LIGHTMATRIX_STATS names it.
-std::map<std::string, long> readStats(const std::string& path);
-
 // Polls `condition` every 20 ms until it holds or `timeout` passes.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
-// A private X server on a free display, ended with the object: `screens`
-// screens of width x height.
+// A private X server on a free display, ended with the object: Xvfb with
+// `screens` screens of width x height.
 class Xvfb {
   public:
     explicit Xvfb(int width = 1024, int height = 768, int screens = 1);
@@ -78,11 +73,9 @@ class Xvfb {
     Xvfb& operator=(const Xvfb&) = delete;
 
     const std::string& display() const { return display_; }  // ":N"
-    // DISPLAY=:N, for Process::start.
     std::string env() const { return "DISPLAY=" + display_; }
     int width() const { return width_; }
     int height() const { return height_; }
-    pid_t pid() const { return server_->pid(); }
 
   private:
     std::optional<Process> server_;
@@ -106,9 +99,29 @@ struct LightsSeen {
 LightsSeen inspectLights(const Raster& shot, int originX = 0, int originY = 0, double dpi = 96);
 
 // Waits until a screenshot (of `window`, or the whole screen) shows at least
-// `minimum` lit discs of a matrix laid out at `dpi` from the top-left corner,
+// `minimum` lit discs of a matrix laid out at `dpi` from its top-left corner,
 // and returns the last look at it.
 LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::milliseconds timeout,
                          unsigned long window = 0, double dpi = 96);
+
+// Watches the top-level windows of a display from the moment it is made.
+class WindowWatch {
+  public:
+    explicit WindowWatch(const std::string& display);
+
+    // The largest size, {width, height}, of a window shown since the watch
+    // began; {0, 0} if none was shown.
+    std::pair<int, int> largestShown();
+
+  private:
+    std::unique_ptr<::Display, int (*)(::Display*)> display_;
+    std::map<::Window, std::pair<int, int>> sizes_;
+    std::set<::Window> shown_;
+};
+
+// The run figures a program wrote at its end (LIGHTMATRIX_STATS) are complete
+// and account for at least `litDiscs` lights; the tick rate goes into the
+// test's record.
+void checkRunFigures(const std::string& path, int litDiscs);
 
 }  // namespace lightmatrix::e2e

@@ -1,17 +1,15 @@
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
-#include <utility>
 
 #include "e2e/support/e2e.h"
 
@@ -30,23 +28,9 @@ std::string temporaryFile(const char* tag) {
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
-}
-
-std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra) {
-    std::map<std::string, std::string> entries;
-    auto put = [&](const std::string& entry) {
-        const auto eq = entry.find('=');
-        entries[entry.substr(0, eq)] = entry;
-    };
-    for (char** e = environ; *e != nullptr; ++e) put(*e);
-    for (const auto& entry : extra) put(entry);
-    std::vector<std::string> merged;
-    for (auto& [name, entry] : entries) merged.push_back(entry);
-    return merged;
 }
 
 std::vector<char*> pointers(std::vector<std::string>& strings) {
@@ -59,44 +43,44 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 }  // namespace
 
 Process Process::start(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-    if (argv.empty()) throw std::invalid_argument("no command");
     Process process;
     process.errPath_ = temporaryFile("err");
     process.outPath_ = temporaryFile("out");
-
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, process.outPath_.c_str(), O_WRONLY | O_TRUNC, 0);
     posix_spawn_file_actions_addopen(&actions, 2, process.errPath_.c_str(), O_WRONLY | O_TRUNC, 0);
+    // Its own process group; the test runner may block or ignore signals, the
+    // child starts clean.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setpgroup(&attributes, 0);
-    // The test runner may block or ignore signals; the child starts clean.
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    sigset_t defaults;
-    sigfillset(&defaults);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setflags(
         &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
+    std::map<std::string, std::string> entries;
+    for (char** e = environ; *e != nullptr; ++e)
+        entries[std::string(*e).substr(0, std::strcspn(*e, "="))] = *e;
+    for (const auto& entry : env) entries[entry.substr(0, entry.find('='))] = entry;
     std::vector<std::string> args = argv;
-    std::vector<std::string> environment = mergedEnvironment(env);
+    std::vector<std::string> environment;
+    for (auto& [name, entry] : entries) environment.push_back(entry);
     auto argp = pointers(args);
     auto envp = pointers(environment);
-    const int error = posix_spawnp(&process.pid_, args[0].c_str(), &actions, &attributes,
+    const int error = posix_spawnp(&process.pid_, args.at(0).c_str(), &actions, &attributes,
                                    argp.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0)
         throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(error));
     return process;
-}
-
-Process::Process(Process&& other) noexcept {
-    *this = std::move(other);
 }
 
 Process& Process::operator=(Process&& other) noexcept {
@@ -110,17 +94,11 @@ Process& Process::operator=(Process&& other) noexcept {
     return *this;
 }
 
-Process::~Process() {
-    release();
-}
-
 void Process::release() {
-    if (pid_ > 0 && !status_) {
-        ::kill(-pid_, SIGKILL);
+    if (pid_ > 0) {
+        ::kill(-pid_, SIGKILL);  // and anything it left behind in its group
         int raw = 0;
-        waitpid(pid_, &raw, 0);
-    } else if (pid_ > 0) {
-        ::kill(-pid_, SIGKILL);  // anything the process left behind in its group
+        if (!status_) waitpid(pid_, &raw, 0);
     }
     if (!errPath_.empty()) std::remove(errPath_.c_str());
     if (!outPath_.empty()) std::remove(outPath_.c_str());
@@ -128,22 +106,15 @@ void Process::release() {
 }
 
 std::optional<int> Process::wait(std::chrono::milliseconds timeout) {
-    if (status_) return status_;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        int raw = 0;
-        const pid_t done = waitpid(pid_, &raw, WNOHANG);
-        if (done == pid_) {
-            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            return status_;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-bool Process::running() {
-    return !wait(std::chrono::milliseconds(0)).has_value();
+    waitUntil(
+        [&] {
+            int raw = 0;
+            if (!status_ && waitpid(pid_, &raw, WNOHANG) == pid_)
+                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return status_.has_value();
+        },
+        timeout);
+    return status_;
 }
 
 void Process::signal(int sig) {
@@ -159,8 +130,7 @@ std::string Process::output() const {
 
 int run(const std::vector<std::string>& argv, const std::vector<std::string>& env,
         std::chrono::milliseconds timeout) {
-    Process process = Process::start(argv, env);
-    const auto status = process.wait(timeout);
+    const auto status = Process::start(argv, env).wait(timeout);
     if (!status) throw std::runtime_error(argv[0] + " did not finish in time");
     return *status;
 }
@@ -172,23 +142,28 @@ std::string runOutput(const std::vector<std::string>& argv, const std::vector<st
     return process.output();
 }
 
-std::map<std::string, long> readStats(const std::string& path) {
-    std::map<std::string, long> stats;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line))
-        if (const auto eq = line.find('='); eq != std::string::npos)
-            stats[line.substr(0, eq)] = std::stol(line.substr(eq + 1));
-    return stats;
-}
-
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (condition()) return true;
+    while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(20ms);
     }
+    return true;
+}
+
+void checkRunFigures(const std::string& path, int litDiscs) {
+    std::map<std::string, double> figures;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (const auto eq = line.find('='); eq != std::string::npos)
+            figures[line.substr(0, eq)] = std::stod(line.substr(eq + 1));
+    ASSERT_EQ(figures.size(), 3u) << "no run figures in " << path;
+    EXPECT_GE(figures["ticks"], litDiscs);
+    EXPECT_GE(figures["first_frame_ms"], 0);
+    EXPECT_GT(figures["run_ms"], figures["first_frame_ms"]);
+    ::testing::Test::RecordProperty(
+        "lighting_ticks_per_second",
+        std::to_string(1000 * figures["ticks"] / (figures["run_ms"] - figures["first_frame_ms"])));
 }
 
 }  // namespace lightmatrix::e2e

@@ -133,4 +133,30 @@ LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::m
     return seen;
 }
 
+WindowWatch::WindowWatch(const std::string& display)
+    : display_(XOpenDisplay(display.c_str()), XCloseDisplay) {
+    if (!display_) throw std::runtime_error("cannot open display " + display);
+    XSelectInput(display_.get(), DefaultRootWindow(display_.get()), SubstructureNotifyMask);
+    XSync(display_.get(), False);
+}
+
+std::pair<int, int> WindowWatch::largestShown() {
+    XSync(display_.get(), False);
+    for (XEvent event; XPending(display_.get()) > 0;) {
+        XNextEvent(display_.get(), &event);
+        if (event.type == MapNotify) shown_.insert(event.xmap.window);
+        if (event.type != CreateNotify && event.type != ConfigureNotify) continue;
+        const bool created = event.type == CreateNotify;
+        auto& [width, height] =
+            sizes_[created ? event.xcreatewindow.window : event.xconfigure.window];
+        width = std::max(width, created ? event.xcreatewindow.width : event.xconfigure.width);
+        height = std::max(height, created ? event.xcreatewindow.height : event.xconfigure.height);
+    }
+    std::pair<int, int> largest{0, 0};
+    for (const ::Window window : shown_)
+        if (sizes_[window].first * sizes_[window].second > largest.first * largest.second)
+            largest = sizes_[window];
+    return largest;
+}
+
 }  // namespace lightmatrix::e2e

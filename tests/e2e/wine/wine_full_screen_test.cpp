@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "e2e/support/run_figures.h"
 #include "wine_session.h"
 
 namespace lightmatrix::wine_test {
@@ -63,7 +62,7 @@ TEST_F(WineFullScreen, ASecondInstanceEndsShowingNothingAndAClickEndsTheFirst) {
     const e2e::LightsSeen before = lightsSeen(5);
     ASSERT_GE(before.litDiscs, 5) << first.errorOutput();
 
-    TopLevelWatch watch(session->display());
+    WindowWatch watch(session->display());
     Process second = session->start({kScreenSaver, "/s"});
     EXPECT_EQ(second.wait(60s), 0) << second.errorOutput();
     const auto [width, height] = watch.largestShown();
@@ -76,7 +75,7 @@ TEST_F(WineFullScreen, ASecondInstanceEndsShowingNothingAndAClickEndsTheFirst) {
 }
 
 TEST_F(WineFullScreen, APreviewPaneThatIsNoWindowEndsItWithOneErrorLine) {
-    TopLevelWatch watch(session->display());
+    WindowWatch watch(session->display());
     Process saver = session->start({kScreenSaver, "/p", "0"});
     EXPECT_EQ(saver.wait(60s), 1);
     const std::string errors = saver.errorOutput();

@@ -32,7 +32,7 @@ TEST_F(WinePreview, TheSaverRunsInThePaneAndEndsWithIt) {
 
     // A preview is an instance: a full-screen one started meanwhile ends at
     // once, showing nothing, and the preview runs on.
-    TopLevelWatch watch(session->display());
+    WindowWatch watch(session->display());
     Process second = session->start({kScreenSaver, "/s"});
     EXPECT_EQ(second.wait(60s), 0) << second.errorOutput();
     const auto [width, height] = watch.largestShown();

@@ -106,29 +106,4 @@ std::string WineSession::scratchDirectory() const {
     return directory;
 }
 
-TopLevelWatch::TopLevelWatch(const std::string& display)
-    : display_(openDisplay(display), XCloseDisplay) {
-    XSelectInput(display_.get(), DefaultRootWindow(display_.get()), SubstructureNotifyMask);
-    XSync(display_.get(), False);
-}
-
-std::pair<int, int> TopLevelWatch::largestShown() {
-    XSync(display_.get(), False);
-    for (XEvent event; XPending(display_.get()) > 0;) {
-        XNextEvent(display_.get(), &event);
-        if (event.type == MapNotify) shown_.insert(event.xmap.window);
-        if (event.type != CreateNotify && event.type != ConfigureNotify) continue;
-        const bool created = event.type == CreateNotify;
-        auto& [width, height] =
-            sizes_[created ? event.xcreatewindow.window : event.xconfigure.window];
-        width = std::max(width, created ? event.xcreatewindow.width : event.xconfigure.width);
-        height = std::max(height, created ? event.xcreatewindow.height : event.xconfigure.height);
-    }
-    std::pair<int, int> largest{0, 0};
-    for (const ::Window window : shown_)
-        if (sizes_[window].first * sizes_[window].second > largest.first * largest.second)
-            largest = sizes_[window];
-    return largest;
-}
-
 }  // namespace lightmatrix::wine_test

@@ -77,19 +77,6 @@ class WineSuite : public ::testing::Test {
     static inline std::unique_ptr<WineSession> session;
 };
 
-// Watches the display's top-level windows from the moment it is made.
-class TopLevelWatch {
-  public:
-    explicit TopLevelWatch(const std::string& display);
-
-    // The largest size, as {width, height}, that a window shown since the
-    // watch began had; {0, 0} if none was shown.
-    std::pair<int, int> largestShown();
-
-  private:
-    std::unique_ptr<::Display, int (*)(::Display*)> display_;
-    std::map<::Window, std::pair<int, int>> sizes_;
-    std::set<::Window> shown_;
-};
+using e2e::WindowWatch;
 
 }  // namespace lightmatrix::wine_test

@@ -47,13 +47,14 @@ TEST(X11Preview, TheSaverRunsInThePaneUntilThePaneIsDestroyed) {
 
 TEST(X11Preview, AHandleThatNamesNoWindowEndsItAfterTheWindowWasShown) {
     SaverSession session;
-    MapWatch watch(session.display());
+    WindowWatch watch(session.display());
     Process saver = session.start({"/p", "123456789"});
     EXPECT_EQ(saver.wait(30s), 1) << "the program runs on";
     EXPECT_EQ(saver.errorOutput(),
               "lightmatrix: run-time error: Invalid procedure call or argument: no preview pane "
               "with handle 123456789\n");
-    EXPECT_FALSE(watch.mapped().empty()) << "the window was never shown";
+    EXPECT_EQ(watch.largestShown(), std::pair(1024, 768))
+        << "the window was never shown full screen";
 }
 
 }  // namespace

@@ -98,35 +98,20 @@ std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid)
 }
 
 e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
-                                std::chrono::milliseconds timeout) {
+                                std::chrono::milliseconds timeout, double dpi) {
     e2e::waitUntil(
         [&] {
             const auto window = windowOfProcess(display, saver.pid());
             return window.has_value() && window->viewable;
         },
         timeout);
-    return waitForLights(display, minimum, timeout);
+    return waitForLights(display, minimum, timeout, 0, dpi);
 }
 
 Colour discCentre(const Raster& shot, int k) {
     const int x = ((k - 1) % 120 * 100 + 50) / 15;
     const int y = ((k - 1) / 120 * 100 + 50) / 15;
     return x < shot.width && y < shot.height ? shot.at(x, y) : -1;
-}
-
-MapWatch::MapWatch(const std::string& display) : connection_(display) {
-    XSelectInput(connection_, DefaultRootWindow(connection_.get()), SubstructureNotifyMask);
-    XSync(connection_, False);
-}
-
-std::vector<::Window> MapWatch::mapped() {
-    XSync(connection_, False);
-    while (XPending(connection_) > 0) {
-        XEvent event;
-        XNextEvent(connection_, &event);
-        if (event.type == MapNotify) mapped_.push_back(event.xmap.window);
-    }
-    return mapped_;
 }
 
 }  // namespace lightmatrix::x11_test

@@ -87,22 +87,12 @@ std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid)
 // window that an earlier saver left on the screen a moment after it ended
 // cannot pass for this one's.
 e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
-                                std::chrono::milliseconds timeout);
+                                std::chrono::milliseconds timeout, double dpi = 96);
 
 // The colour at the centre of matrix light k's disc (k from 1) at 96 DPI, or
 // -1 when that centre lies outside the screenshot.
 Colour discCentre(const Raster& shot, int k);
 
-// Sees every window mapped on the display from the moment it is made.
-class MapWatch {
-  public:
-    explicit MapWatch(const std::string& display);
-    // The windows mapped since the watch began.
-    std::vector<::Window> mapped();
-
-  private:
-    Connection connection_;
-    std::vector<::Window> mapped_;
-};
+using e2e::WindowWatch;
 
 }  // namespace lightmatrix::x11_test

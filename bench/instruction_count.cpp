@@ -27,7 +27,8 @@ int count(const std::string& operation, int n) {
         for (int i = 0; i < n; ++i) {
             MemoryBackend memory;
             CALLGRIND_TOGGLE_COLLECT;
-            Saver saver(memory.window(), memory.panel(), memory, memory, memory.generator());
+            Saver saver(memory.window(), memory.panel(), memory, memory.clock(),
+                        memory.generator());
             saver.load("", memory);
             (void)memory.screen();
             CALLGRIND_TOGGLE_COLLECT;

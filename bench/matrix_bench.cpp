@@ -18,7 +18,7 @@ namespace {
 // The saver started on the memory backend, its clock `clock` when given.
 struct Program {
     explicit Program(Clock* clock = nullptr)
-        : saver(memory.window(), memory.panel(), memory, clock ? *clock : memory,
+        : saver(memory.window(), memory.panel(), memory, clock ? *clock : memory.clock(),
                 memory.generator()) {
         saver.load("", memory);
     }

@@ -132,7 +132,7 @@ int soak(int hours) {
     MemoryBackend memory(MemoryOptions{.startSeconds = 0});
     CountingGenerator generator(memory.generator());
     CountingTimers timers(memory);
-    Saver saver(memory.window(), memory.panel(), timers, memory, generator);
+    Saver saver(memory.window(), memory.panel(), timers, memory.clock(), generator);
     saver.load("", memory);
 
     constexpr std::int64_t kHourMs = 3'600'000;

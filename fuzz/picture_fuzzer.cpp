@@ -43,7 +43,7 @@ class Harness {
   public:
     Harness()
         : panel_(memory_.panel()),
-          saver_(memory_.window(), panel_, memory_, memory_, memory_.generator()) {
+          saver_(memory_.window(), panel_, memory_, memory_.clock(), memory_.generator()) {
         saver_.load("", memory_);
         char name[] = "/tmp/lightmatrix-fuzz-XXXXXX";
         const int fd = mkstemp(name);

@@ -44,7 +44,7 @@ Rendering renderFrame(const Request& request) {
                                        .screenHeight = request.height,
                                        .dpi = request.dpi,
                                        .startSeconds = request.startSeconds});
-    Saver saver(memory.window(), memory.panel(), memory, memory, memory.generator());
+    Saver saver(memory.window(), memory.panel(), memory, memory.clock(), memory.generator());
     Rendering result;
     std::string doing = "start";
     try {

@@ -30,51 +30,46 @@ std::unique_ptr<Timer> DeadlineTimers::create(Int32 periodMs, std::function<void
     return std::make_unique<Handle>(std::move(entry), now_);
 }
 
-std::optional<DeadlineTimers::Clock::time_point> DeadlineTimers::nextDue() const {
+std::optional<DeadlineTimers::Clock::time_point> DeadlineTimers::nextWake() const {
     std::optional<Clock::time_point> next;
     for (const auto& e : entries_)
         if (ready(*e) && (!next || e->due < *next)) next = e->due;
+    if (next && lastWake_) next = std::max(*next, *lastWake_ + frame_);
     return next;
 }
 
-bool DeadlineTimers::runEarliestDue(Clock::time_point now) {
+void DeadlineTimers::wake(Clock::time_point now, const std::function<bool()>& keepGoing) {
+    lastWake_ = now;
     std::erase_if(entries_, [](const auto& e) { return !e->alive; });
-    std::shared_ptr<Entry> next;
-    // The earliest deadline first; of equal ones, the timer created first.
-    for (const auto& e : entries_)
-        if (ready(*e) && e->due <= now && (!next || e->due < next->due)) next = e;
-    if (!next) return false;
-    run(*next, now);
-    return true;
-}
-
-void DeadlineTimers::runAllDue(Clock::time_point now, const std::function<bool()>& keepGoing) {
-    std::erase_if(entries_, [](const auto& e) { return !e->alive; });
-    std::vector<std::shared_ptr<Entry>> due;
-    for (const auto& e : entries_)
-        if (ready(*e) && e->due <= now) due.push_back(e);
-    std::stable_sort(due.begin(), due.end(),
-                     [](const auto& a, const auto& b) { return a->due < b->due; });
-    for (const auto& e : due) {
-        // An earlier tick of this pass may have switched this timer off, or on
-        // again with a fresh period.
-        if (!keepGoing()) return;
-        if (ready(*e) && e->due <= now) run(*e, now);
+    while (keepGoing()) {
+        // The earliest deadline first; of equal ones, the timer made first. A
+        // timer whose next deadline has come too runs again in its turn.
+        std::shared_ptr<Entry> next;
+        for (const auto& e : entries_)
+            if (ready(*e) && e->due <= now && (!next || e->due < next->due)) next = e;
+        if (!next) return;
+        run(*next, now);
     }
 }
 
 void DeadlineTimers::run(Entry& entry, Clock::time_point now) {
-    if (now - entry.due > catchUpLimit_(entry.period))
-        entry.due = now + entry.period;
-    else
-        entry.due += entry.period;
+    const Clock::time_point due = entry.due;
+    entry.due = now - due > kMaxCatchUp ? now + entry.period : due + entry.period;
     ++ticksRun_[static_cast<Int32>(
         std::chrono::duration_cast<std::chrono::milliseconds>(entry.period).count())];
     struct Running {
         Entry& entry;
-        explicit Running(Entry& e) : entry(e) { entry.running = true; }
-        ~Running() { entry.running = false; }
-    } running(entry);
+        std::optional<Clock::time_point>& runningDue;
+        Running(Entry& e, std::optional<Clock::time_point>& r, Clock::time_point due)
+            : entry(e), runningDue(r) {
+            entry.running = true;
+            runningDue = due;
+        }
+        ~Running() {
+            entry.running = false;
+            runningDue.reset();
+        }
+    } running(entry, runningDue_, now - due > kMaxCatchUp ? now : due);
     entry.tick();
 }
 

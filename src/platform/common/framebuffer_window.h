@@ -40,6 +40,8 @@ class FramebufferWindow : public Window {
     void setDpi(double dpi);
 
     bool shown() const { return shown_; }
+    // Whether something changed that the next repaint draws.
+    bool changedSinceRepaint() const { return shown_ && !dirty_.empty(); }
     PixelRect clientArea() const { return {0, 0, clientWidth_, clientHeight_}; }
     const PixelMapping& mapping() const { return mapping_; }
     // The copy of what the window shows where lights reach.

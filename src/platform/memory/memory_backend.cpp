@@ -1,6 +1,6 @@
 #include "platform/memory/memory_backend.h"
 
-#include <cmath>
+#include "common/constants.h"
 
 namespace lightmatrix {
 
@@ -17,10 +17,15 @@ PixelRect panelArea(const MemoryOptions& options) {
 
 MemoryBackend::MemoryBackend(const MemoryOptions& options)
     : options_(options),
-      // Simulated time is never late: every tick runs at its deadline.
       timers_(
-          [](auto period) { return period; },
-          [this] { return DeadlineTimers::Clock::time_point(std::chrono::milliseconds(nowMs_)); }),
+          std::chrono::duration_cast<DeadlineTimers::Clock::duration>(
+              std::chrono::duration<double>(options.refreshRate > 0 ? 1 / options.refreshRate : 0)),
+          [this] { return now_; }),
+      clock_(timers_,
+             [this] {
+                 return options_.startSeconds +
+                        std::chrono::duration<double>(now_.time_since_epoch()).count();
+             }),
       window_(options.screenWidth, options.screenHeight, options.dpi, [this] { ended_ = true; }),
       panel_(window_, panelArea(options)) {}
 
@@ -29,21 +34,24 @@ std::unique_ptr<Timer> MemoryBackend::createTimer(Int32 periodMs, std::function<
 }
 
 void MemoryBackend::advance(std::int64_t ms) {
-    const std::int64_t target = nowMs_ + ms;
+    const auto target = now_ + std::chrono::milliseconds(ms);
     while (!ended_) {
-        const auto next = timers_.nextDue();
-        const std::int64_t due =
-            next ? std::chrono::duration_cast<std::chrono::milliseconds>(next->time_since_epoch())
-                       .count()
-                 : target + 1;
-        if (due > target) {
-            nowMs_ = target;
-            return;
-        }
-        nowMs_ = due;
-        timers_.runEarliestDue(*next);
+        const auto wake = timers_.nextWake();
+        if (!wake || *wake > target) break;
+        now_ = *wake;
+        timers_.wake(now_, [this] { return !ended_; });
+        if (window_.changedSinceRepaint()) ++framesShown_;
         window_.repaint();
     }
+    if (!ended_) now_ = target;
+}
+
+std::int64_t MemoryBackend::nowMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now_.time_since_epoch()).count();
+}
+
+std::int64_t MemoryBackend::lightingTicks() const {
+    return timers_.ticksRun(kLightingPeriodMs);
 }
 
 void MemoryBackend::pressKey() {
@@ -74,11 +82,6 @@ void MemoryBackend::processPendingEvents() {
         if (!ended_) event();
         window_.repaint();
     }
-}
-
-float MemoryBackend::secondsSinceMidnight() {
-    return static_cast<float>(
-        std::fmod(options_.startSeconds + static_cast<double>(nowMs_) / 1000.0, 86400.0));
 }
 
 bool MemoryBackend::anotherInstanceRunning() {

@@ -6,34 +6,33 @@ namespace lightmatrix::win32 {
 
 namespace {
 
-// Ticks that a busy machine held up are caught up one after another, so that
-// the rate holds; a timer more than this far behind (after the machine slept,
-// say) gives up the ones it missed and starts a fresh period instead.
-constexpr std::chrono::seconds kLongestCatchUp{1};
-constexpr int kLongestCatchUpPeriods = 10;
+// One frame of the primary display, as the system reports its refresh rate;
+// 60 a second where it reports none.
+DeadlineTimers::Clock::duration displayFrame() {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    const bool known =
+        EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1;
+    return std::chrono::duration_cast<DeadlineTimers::Clock::duration>(
+        std::chrono::duration<double>(1.0 / (known ? mode.dmDisplayFrequency : 60)));
+}
 
-DeadlineTimers::Clock::duration catchUpLimit(DeadlineTimers::Clock::duration period) {
-    return std::max<DeadlineTimers::Clock::duration>(kLongestCatchUp,
-                                                     kLongestCatchUpPeriods * period);
+double localTimeOfDay() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
 }
 
 }  // namespace
 
 Win32Backend::Win32Backend(HINSTANCE instance)
-    : timers_(catchUpLimit),
+    : timers_(displayFrame()),
+      clock_(timers_, &localTimeOfDay),
       window_(instance, failure_, [this] { ended_ = true; }),
       panel_(instance, window_, failure_) {}
 
 std::unique_ptr<Timer> Win32Backend::createTimer(Int32 periodMs, std::function<void()> tick) {
     return timers_.create(periodMs, std::move(tick));
-}
-
-float Win32Backend::secondsSinceMidnight() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const double seconds =
-        now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
-    return static_cast<float>(seconds);
 }
 
 void Win32Backend::afterHandler() {
@@ -55,30 +54,32 @@ void Win32Backend::dispatchWaiting() {
     afterHandler();
 }
 
+void Win32Backend::wakeTimers() {
+    const auto now = DeadlineTimers::Clock::now();
+    const auto wake = timers_.nextWake();
+    if (!wake || *wake > now) return;
+    timers_.wake(now, [this] { return !ended_; });
+    window_.repaint();
+}
+
 void Win32Backend::processPendingEvents() {
     window_.repaint();
     dispatchWaiting();
-    // The ticks due now, once each; before each one, what the one before it
-    // changed is presented.
-    timers_.runAllDue(DeadlineTimers::Clock::now(), [this] {
-        window_.repaint();
-        return !ended_;
-    });
-    window_.repaint();
+    wakeTimers();
 }
 
 void Win32Backend::run() {
     while (!ended_) {
         dispatchWaiting();
+        wakeTimers();
         if (ended_) break;
-        // One tick, then the messages that came meanwhile: input is never kept
-        // waiting behind a run of late ticks.
-        const bool ticked = timers_.runEarliestDue(DeadlineTimers::Clock::now());
-        window_.repaint();
-        if (ticked) continue;
-        HANDLE nextTick = waitable_.arm(timers_.nextDue());
-        MsgWaitForMultipleObjectsEx(nextTick != nullptr ? 1 : 0, &nextTick, INFINITE, QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        DWORD timeout = INFINITE;
+        if (const auto wake = timers_.nextWake()) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(*wake - DeadlineTimers::Clock::now());
+            timeout = static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 60'000));
+        }
+        MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 

@@ -55,6 +55,7 @@ void registerClass(HINSTANCE instance, WNDPROC procedure) {
 Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure,
                          std::function<void()> destroyed)
     : FramebufferWindow(96, static_cast<Colour>(GetSysColor(COLOR_BTNFACE))),
+      instance_(instance),
       failure_(failure),
       destroyed_(std::move(destroyed)) {
     registerClass(instance, ownedWindowProc<Win32Window>);
@@ -93,11 +94,27 @@ void Win32Window::attach(Win32PicturePanel& panel) {
 void Win32Window::maximise() {
     maximised_ = true;
     if (shown() && hwnd_ != nullptr) ShowWindow(hwnd_, SW_MAXIMIZE);
+    // Every monitor but the primary one, which the window itself covers.
+    std::vector<RECT> others;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM found) {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY))
+                reinterpret_cast<std::vector<RECT>*>(found)->push_back(info.rcMonitor);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&others));
+    for (const RECT& monitor : others)
+        covers_.push_back(std::make_unique<Win32Cover>(instance_, monitor, backColour(), failure_,
+                                                       [this] { press(); }));
 }
 
 void Win32Window::show() {
     if (hwnd_ == nullptr) return;
     beginShowing(false);
+    for (const auto& cover : covers_) cover->show();
     ShowWindow(hwnd_, maximised_ ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     UpdateWindow(hwnd_);  // the first frame, drawn now rather than when the loop runs
     SetForegroundWindow(hwnd_);
@@ -107,6 +124,7 @@ void Win32Window::close() {
     if (hwnd_ == nullptr) return;
     if (closeTime_ == 0) closeTime_ = fileTimeNow();
     endShowing();
+    covers_.clear();
     if (!DestroyWindow(hwnd_)) raise(ErrorKind::Platform, "cannot close the window");
 }
 
@@ -122,6 +140,7 @@ bool Win32Window::embedIn(Int32 pane) {
     SetWindowLongPtrA(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(host));
     SetWindowPos(hwnd_, HWND_TOP, 0, 0, rect.right, rect.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    covers_.clear();  // in the pane, the window covers no monitor
     return true;
 }
 

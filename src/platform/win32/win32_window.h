@@ -4,17 +4,20 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/common/framebuffer_window.h"
 #include "platform/win32/handler_failure.h"
+#include "platform/win32/win32_cover.h"
 
 namespace lightmatrix::win32 {
 
 class Win32PicturePanel;
 
 // The window as a native window: top-level, without a frame, made hidden at
-// its design client size, drawn at its own DPI. It keeps its own device
+// its design client size, drawn at its own DPI. Maximised, it covers the
+// primary monitor, and a black cover each other one. It keeps its own device
 // context (CS_OWNDC), which every presented area goes through; WM_PAINT
 // presents what the system asks for again.
 class Win32Window : public FramebufferWindow {
@@ -52,8 +55,10 @@ class Win32Window : public FramebufferWindow {
     void changeDpi(double dpi);
     void limitMaximisedSize(MINMAXINFO& info) const;
 
+    HINSTANCE instance_;
     HandlerFailure& failure_;
     std::function<void()> destroyed_;
+    std::vector<std::unique_ptr<Win32Cover>> covers_;
     HWND hwnd_ = nullptr;
     HDC dc_ = nullptr;  // CS_OWNDC: one device context for the window's life
     Win32PicturePanel* panel_ = nullptr;

@@ -36,7 +36,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     std::int64_t endTime = 0;
     try {
         win32::Win32Backend backend(instance);
-        Saver saver(backend.window(), backend.panel(), backend, backend, backend.generator());
+        Saver saver(backend.window(), backend.panel(), backend, backend.clock(),
+                    backend.generator());
         status = runProgram(saver, argumentText(GetCommandLineA()), backend.instanceCheck(),
                             [&backend] { backend.run(); });
         // The run ends when the program asked its window to close: taking the

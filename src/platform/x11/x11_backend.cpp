@@ -13,20 +13,13 @@
 #include "common/constants.h"
 #include "common/parse_integer.h"
 #include "common/runtime_error.h"
+#include "platform/x11/local_time.h"
 #include "platform/x11/run_stats.h"
+#include "platform/x11/x11_monitors.h"
 
 namespace lightmatrix {
 
 namespace {
-
-// A tick more than this much later than one period behind drops the ticks
-// its timer missed; one less far behind is made up, a tick per pass of the
-// event loop.
-constexpr std::chrono::milliseconds kMaxCatchUp{100};
-
-DeadlineTimers::Clock::duration catchUpLimit(DeadlineTimers::Clock::duration period) {
-    return period + kMaxCatchUp;
-}
 
 // SIGTERM and SIGINT arrive as readable data on a descriptor that the event
 // loop waits on, so they are handled between events like everything else.
@@ -58,7 +51,10 @@ int blockEndSignals() {
 
 X11Backend::X11Backend(bool preview)
     : signalFd_(blockEndSignals()),
-      timers_(catchUpLimit),
+      timers_(
+          std::chrono::duration_cast<DeadlineTimers::Clock::duration>(std::chrono::duration<double>(
+              1 / refreshRateOf(display_, DefaultScreen(display_.get()))))),
+      clock_(timers_, &localTimeOfDay),
       window_(display_, preview ? None : daemonWindow(), [this] { ended_ = true; }),
       panel_(display_, window_, designPanelArea(window_.mapping())),
       instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive) {}
@@ -95,8 +91,13 @@ void X11Backend::handleEvents(int count) {
     }
 }
 
+// A wake of the timers, once a frame at most: every tick due by now, then one
+// repaint.
 void X11Backend::runDueTimers() {
-    timers_.runAllDue(std::chrono::steady_clock::now(), [this] { return !ended_; });
+    const auto now = std::chrono::steady_clock::now();
+    const auto wake = timers_.nextWake();
+    if (!wake || *wake > now) return;
+    timers_.wake(now, [this] { return !ended_; });
     window_.repaint();
     if (display_.watchedWindowGone()) ended_ = true;
 }
@@ -130,8 +131,8 @@ void X11Backend::run() {
         pollfd fds[2] = {{display_.fd(), POLLIN, 0}, {signalFd_, POLLIN, 0}};
         timespec wait{};
         timespec* timeout = nullptr;
-        if (const auto due = timers_.nextDue()) {
-            const auto left = std::max(*due - std::chrono::steady_clock::now(),
+        if (const auto wake = timers_.nextWake()) {
+            const auto left = std::max(*wake - std::chrono::steady_clock::now(),
                                        std::chrono::steady_clock::duration::zero());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
             wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);

@@ -5,9 +5,9 @@
 #include "platform/clock.h"
 #include "platform/common/deadline_timers.h"
 #include "platform/common/pcg_generator.h"
+#include "platform/common/tick_clock.h"
 #include "platform/event_loop.h"
 #include "platform/x11/instance_lock.h"
-#include "platform/x11/system_clock.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_picture_panel.h"
 #include "platform/x11/x11_window.h"
@@ -15,8 +15,8 @@
 namespace lightmatrix {
 
 // The window system on X11, and its event loop: one thread that waits on the
-// X connection, on SIGTERM and SIGINT, and on the next timer deadline, and
-// handles one thing at a time.
+// X connection, on SIGTERM and SIGINT, and on the next wake of the timers
+// (at most one a display frame), and handles one thing at a time.
 //
 // Started in full-screen mode by a screen-saver daemon (XSCREENSAVER_WINDOW
 // set), the program draws into the daemon's window instead of making its own.
@@ -53,8 +53,8 @@ class X11Backend : public EventLoop {
     bool ended_ = false;
     int signalFd_ = -1;
     X11Display display_;
-    SystemClock clock_;
     DeadlineTimers timers_;
+    TickClock clock_;
     X11Window window_;
     X11PicturePanel panel_;
     PcgGenerator generator_;

@@ -1,0 +1,66 @@
+#include "platform/win32/win32_cover.h"
+
+#include "common/runtime_error.h"
+#include "platform/win32/owned_window_proc.h"
+
+namespace lightmatrix::win32 {
+
+namespace {
+constexpr const wchar_t* kClassName = L"LightmatrixCover";
+}  // namespace
+
+Win32Cover::Win32Cover(HINSTANCE instance, const RECT& monitor, Colour colour,
+                       HandlerFailure& failure, std::function<void()> pressed)
+    : colour_(colour), failure_(failure), pressed_(std::move(pressed)) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = ownedWindowProc<Win32Cover>;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        raise(ErrorKind::Platform, "cannot register the cover's class");
+    // Topmost and without a task-bar button, as the window over its monitor.
+    CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, monitor.left,
+                    monitor.top, monitor.right - monitor.left, monitor.bottom - monitor.top,
+                    nullptr, nullptr, instance, this);
+    if (hwnd_ == nullptr) raise(ErrorKind::Platform, "cannot cover a monitor");
+}
+
+Win32Cover::~Win32Cover() {
+    if (hwnd_ == nullptr) return;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+}
+
+void Win32Cover::show() {
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+LRESULT Win32Cover::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN: {
+            // A copy: the handler may close the window, and this cover with it.
+            const std::function<void()> pressed = pressed_;
+            pressed();
+            return message == WM_XBUTTONDOWN ? TRUE : 0;
+        }
+        case WM_ERASEBKGND: {
+            RECT client{};
+            GetClientRect(hwnd_, &client);
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            SetDCBrushColor(dc, static_cast<COLORREF>(colour_));  // COLORREF is 0x00BBGGRR too
+            FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+            return 1;
+        }
+        default:
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+}  // namespace lightmatrix::win32

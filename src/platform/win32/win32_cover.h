@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "common/colour.h"
+#include "platform/win32/handler_failure.h"
+
+namespace lightmatrix::win32 {
+
+// A window of one colour over a whole monitor, above every other window, that
+// tells of every key and mouse button pressed on it: what covers the monitors
+// other than the one the window is on.
+class Win32Cover {
+  public:
+    Win32Cover(HINSTANCE instance, const RECT& monitor, Colour colour, HandlerFailure& failure,
+               std::function<void()> pressed);
+    ~Win32Cover();
+    Win32Cover(const Win32Cover&) = delete;
+    Win32Cover& operator=(const Win32Cover&) = delete;
+
+    void show();
+
+  private:
+    template <class Owner>
+    friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
+    HDC dc_ = nullptr;
+    Colour colour_;
+    HandlerFailure& failure_;
+    std::function<void()> pressed_;
+};
+
+}  // namespace lightmatrix::win32

@@ -17,7 +17,7 @@ struct RunningProgram {
     explicit RunningProgram(MemoryOptions options = {}, std::string_view commandLine = "",
                             bool load = true)
         : memory(options),
-          saver(memory.window(), memory.panel(), memory, memory, memory.generator()),
+          saver(memory.window(), memory.panel(), memory, memory.clock(), memory.generator()),
           loaded(load && saver.load(commandLine, memory)) {}
 
     MemoryBackend memory;

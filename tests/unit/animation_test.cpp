@@ -24,9 +24,9 @@ struct ScriptedGenerator : Generator {
 };
 
 struct ScriptedProgram {
-    explicit ScriptedProgram(double startSeconds = 0)
-        : memory(MemoryOptions{.startSeconds = startSeconds}),
-          saver(memory.window(), memory.panel(), memory, memory, generator) {
+    explicit ScriptedProgram(double startSeconds = 0, double refreshRate = 0)
+        : memory(MemoryOptions{.startSeconds = startSeconds, .refreshRate = refreshRate}),
+          saver(memory.window(), memory.panel(), memory, memory.clock(), generator) {
         saver.load("", memory);
     }
     // One lighting tick with the draws for the row, the column and the colour.
@@ -74,6 +74,24 @@ TEST(LightingTick, ReseedsFromTheClockOnEveryTickAndTheClockWrapsAtMidnight) {
     EXPECT_FLOAT_EQ(program.generator.seeds[0], 86399.985f);
     EXPECT_FLOAT_EQ(program.generator.seeds[1], 86399.995f);
     EXPECT_NEAR(program.generator.seeds[2], 0.005f, 1e-3f);
+}
+
+TEST(LightingTick, AWakeRunsEveryTickDueEachAtItsOwnTimeAndRepaintsOnce) {
+    // A display of 33 1/3 frames a second: after the first wake, at 10 ms, the
+    // next comes a frame later and finds three ticks due.
+    ScriptedProgram program(/*startSeconds=*/100, /*refreshRate=*/100.0 / 3);
+    program.generator.draws = {0.1f, 0.1f, 0.1f, 0.2f, 0.2f, 0.2f,
+                               0.3f, 0.3f, 0.3f, 0.4f, 0.4f, 0.4f};
+    program.memory.advance(40);
+    EXPECT_EQ(program.generator.seeds, (std::vector<float>{100.01f, 100.02f, 100.03f, 100.04f}));
+    EXPECT_EQ(program.memory.framesShown(), 2);
+
+    // 60 wakes a second keep the 100 ticks a second: the one due at the end
+    // of the ten seconds may wait for the next frame.
+    RunningProgram paced(MemoryOptions{.refreshRate = 60});
+    paced.memory.advance(10'000);
+    EXPECT_NEAR(static_cast<double>(paced.memory.lightingTicks()), 1000, 1);
+    EXPECT_LE(paced.memory.framesShown(), 600);
 }
 
 TEST(Generator, EqualSeedsGiveEqualDrawsAndDrawsAreUniformInTheUnitInterval) {

@@ -66,7 +66,7 @@ struct MosaicProgram {
     explicit MosaicProgram(MemoryOptions options = {})
         : memory(options),
           panel(memory.panel()),
-          saver(memory.window(), panel, memory, memory, memory.generator()) {
+          saver(memory.window(), panel, memory, memory.clock(), memory.generator()) {
         saver.load("", memory);
     }
 

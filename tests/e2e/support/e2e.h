@@ -63,26 +63,40 @@ std::string runOutput(const std::vector<std::string>& argv,
 // Polls `condition` every 20 ms until it holds or `timeout` passes.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
-// A private X server on a free display, ended with the object: Xvfb with
-// `screens` screens of width x height.
-class Xvfb {
+// A private X server on a free display, ended with the object.
+class XServer {
   public:
-    explicit Xvfb(int width = 1024, int height = 768, int screens = 1);
-    ~Xvfb();
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
+    // Xvfb with `screens` screens of width x height.
+    explicit XServer(int width = 1024, int height = 768, int screens = 1);
+    // Xorg with two monitors side by side, joined by Xinerama: the primary one
+    // of 1024 x 768 at (0, 0) and one of 1280 x 1024 at (1024, 0). Xorg
+    // runs as root.
+    static std::unique_ptr<XServer> twoMonitors();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
 
     const std::string& display() const { return display_; }  // ":N"
     std::string env() const { return "DISPLAY=" + display_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const { return monitors_.front().width(); }
+    int height() const { return monitors_.front().height(); }
+    // Where each monitor stands on the screen, the primary one first.
+    const std::vector<PixelRect>& monitors() const { return monitors_; }
+    // Paints the desktop (the root window) in a colour that no light has.
+    void paintDesktop() const;
 
   private:
+    XServer(std::vector<std::string> command, std::vector<PixelRect> monitors,
+            std::string scratch = {});
+
     std::optional<Process> server_;
     std::string display_;
-    int width_;
-    int height_;
+    std::vector<PixelRect> monitors_;
+    std::string scratch_;
 };
+
+// The desktop's colour that XServer::paintDesktop paints: #123456.
+constexpr Colour kDesktop = 0x00563412;
 
 // A screenshot of a window (the root window when `window` is 0) on `display`.
 // Raises std::runtime_error when the display or window cannot be read.
@@ -103,6 +117,11 @@ LightsSeen inspectLights(const Raster& shot, int originX = 0, int originY = 0, d
 // and returns the last look at it.
 LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::milliseconds timeout,
                          unsigned long window = 0, double dpi = 96);
+
+// Waits until every monitor of `server` shows black but for the lights, at
+// least `minimum` of them, in the top-left corner of the primary one; true if
+// it came to that.
+bool everyMonitorCovered(const XServer& server, int minimum, std::chrono::milliseconds timeout);
 
 // Watches the top-level windows of a display from the moment it is made.
 class WindowWatch {

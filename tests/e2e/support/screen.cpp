@@ -133,6 +133,26 @@ LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::m
     return seen;
 }
 
+bool everyMonitorCovered(const XServer& server, int minimum, std::chrono::milliseconds timeout) {
+    return waitUntil(
+        [&] {
+            const Raster shot = capture(server.display());
+            Raster primary(server.width(), server.height(), kBlack);
+            for (Int32 y = 0; y < primary.height; ++y)
+                for (Int32 x = 0; x < primary.width; ++x) primary.at(x, y) = shot.at(x, y);
+            const LightsSeen seen = inspectLights(primary);
+            bool othersBlack = true;
+            for (std::size_t m = 1; m < server.monitors().size(); ++m) {
+                const PixelRect& monitor = server.monitors()[m];
+                for (Int32 y = monitor.top; y < monitor.bottom; ++y)
+                    for (Int32 x = monitor.left; x < monitor.right; ++x)
+                        othersBlack = othersBlack && shot.at(x, y) == kBlack;
+            }
+            return seen.litDiscs >= minimum && seen.strayPixels == 0 && othersBlack;
+        },
+        timeout);
+}
+
 WindowWatch::WindowWatch(const std::string& display)
     : display_(XOpenDisplay(display.c_str()), XCloseDisplay) {
     if (!display_) throw std::runtime_error("cannot open display " + display);

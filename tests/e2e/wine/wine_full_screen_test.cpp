@@ -88,3 +88,25 @@ TEST_F(WineFullScreen, APreviewPaneThatIsNoWindowEndsItWithOneErrorLine) {
 
 }  // namespace
 }  // namespace lightmatrix::wine_test
+
+namespace lightmatrix::wine_test {
+namespace {
+
+// On a desktop of two monitors side by side, both are black but for the
+// lights at the top-left of the primary one, and a click on the other ends it.
+class WineTwoMonitors : public WineSuite {
+  protected:
+    static void SetUpTestSuite() {
+        session = std::make_unique<WineSession>("two-monitors", 96, e2e::XServer::twoMonitors());
+    }
+};
+
+TEST_F(WineTwoMonitors, EveryMonitorIsCoveredAndAClickOnTheOtherEndsIt) {
+    Process saver = session->start({kScreenSaver, "/s"});
+    EXPECT_TRUE(e2e::everyMonitorCovered(session->xvfb(), 3, 60s)) << saver.errorOutput();
+    ASSERT_TRUE(session->xdotool({"mousemove", "--sync", "1700", "500", "click", "1"}));
+    EXPECT_EQ(saver.wait(30s), 0) << saver.errorOutput();
+}
+
+}  // namespace
+}  // namespace lightmatrix::wine_test

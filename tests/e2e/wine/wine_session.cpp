@@ -9,19 +9,6 @@ namespace lightmatrix::wine_test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The desktop's colour, which no light shows: #123456.
-constexpr unsigned long kDesktopPixel = 0x123456;
-
-::Display* openDisplay(const std::string& display) {
-    ::Display* x = XOpenDisplay(display.c_str());
-    if (x == nullptr) throw std::runtime_error("cannot open display " + display);
-    return x;
-}
-
-}  // namespace
-
 std::string windowsPath(const std::string& unixPath) {
     std::string path = "Z:" + fs::absolute(unixPath).lexically_normal().string();
     std::replace(path.begin(), path.end(), '/', '\\');
@@ -34,18 +21,17 @@ std::string outputOf(const Process& process) {
     return text;
 }
 
-WineSession::WineSession(const std::string& name, int dpi)
-    : name_(name), prefix_(LIGHTMATRIX_WINE_PREFIXES "/" + name) {
+WineSession::WineSession(const std::string& name, int dpi, std::unique_ptr<e2e::XServer> server)
+    : name_(name),
+      xvfb_(server ? std::move(server) : std::make_unique<e2e::XServer>()),
+      prefix_(LIGHTMATRIX_WINE_PREFIXES "/" + name) {
     for (const std::string& file : {kScreenSaver, kSettingsHost, kPictureProbe})
         if (!fs::exists(file))
             throw std::runtime_error(file + " is missing: build the mingw preset first");
     // Whatever a run that was cut short left behind.
     endWindowsProcesses();
     makePrefix(dpi);
-    ::Display* x = openDisplay(display());
-    XSetWindowBackground(x, DefaultRootWindow(x), kDesktopPixel);
-    XClearWindow(x, DefaultRootWindow(x));
-    XCloseDisplay(x);
+    xvfb_->paintDesktop();
 }
 
 WineSession::~WineSession() {
@@ -53,7 +39,7 @@ WineSession::~WineSession() {
 }
 
 std::vector<std::string> WineSession::env() const {
-    return {xvfb_.env(), "WINEPREFIX=" + prefix_, "WINEDEBUG=-all",
+    return {xvfb_->env(), "WINEPREFIX=" + prefix_, "WINEDEBUG=-all",
             // No offers to install Mono or Gecko while the prefix is made.
             "WINEDLLOVERRIDES=mscoree,mshtml="};
 }
@@ -71,6 +57,10 @@ void WineSession::makePrefix(int dpi) const {
     // Without a window manager, a managed window keeps the size Wine first
     // gave its X window: maximising it would change nothing on the screen.
     wine({"wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N",
+          "/f"});
+    // With XF86VidMode, Wine's display settings know the primary monitor alone
+    // and it lists no other.
+    wine({"wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "UseXVidMode", "/d", "N",
           "/f"});
     wine({"wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t",
           "REG_DWORD", "/d", std::to_string(dpi), "/f"});
@@ -97,7 +87,7 @@ void WineSession::endWindowsProcesses() const {
 bool WineSession::xdotool(const std::vector<std::string>& arguments) const {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return e2e::run(argv, {xvfb_.env()}, 30s) == 0;
+    return e2e::run(argv, {xvfb_->env()}, 30s) == 0;
 }
 
 std::string WineSession::scratchDirectory() const {

@@ -37,17 +37,19 @@ inline bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// A private Xvfb and a Wine prefix of `dpi` dots per logical inch, kept in the
-// build directory and made the first time (wineboot takes a while). No window
-// manager runs, so Wine places its windows itself; the desktop has a colour
-// that no light has, so any pixel that no window covers shows.
+// A private X server (an Xvfb, or `server`) and a Wine prefix of `dpi` dots
+// per logical inch, kept in the build directory and made the first time
+// (wineboot takes a while). No window manager runs, so Wine places its windows
+// itself; the desktop has a colour that no light has, so any pixel that no
+// window covers shows.
 class WineSession {
   public:
-    explicit WineSession(const std::string& name, int dpi = 96);
+    explicit WineSession(const std::string& name, int dpi = 96,
+                         std::unique_ptr<e2e::XServer> server = nullptr);
     ~WineSession();
 
-    const e2e::Xvfb& xvfb() const { return xvfb_; }
-    const std::string& display() const { return xvfb_.display(); }
+    const e2e::XServer& xvfb() const { return *xvfb_; }
+    const std::string& display() const { return xvfb_->display(); }
     // Starts a Windows program under Wine: `command` is its path and arguments.
     Process start(const std::vector<std::string>& command,
                   const std::vector<std::string>& extraEnv = {}) const;
@@ -63,7 +65,7 @@ class WineSession {
     void makePrefix(int dpi) const;
 
     std::string name_;
-    e2e::Xvfb xvfb_;
+    std::unique_ptr<e2e::XServer> xvfb_;
     std::string prefix_;
 };
 

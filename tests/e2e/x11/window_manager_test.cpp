@@ -26,34 +26,7 @@ std::vector<std::string> atomsOf(const std::string& display, ::Window window,
 
 class X11UnderAWindowManager : public ::testing::Test {
   protected:
-    void SetUp() override {
-        windowManager_.emplace(
-            Process::start({"openbox"}, {session_.xvfb().env(), "HOME=" + session_.scratch()}));
-        ASSERT_TRUE(e2e::waitUntil(
-            [&] {
-                return propertyOf(x_, DefaultRootWindow(x_.get()), "_NET_SUPPORTING_WM_CHECK",
-                                  XA_WINDOW)
-                           .size() == 1;
-            },
-            30s));
-        // It says it runs before it takes on new windows: wait until a probe
-        // window of a connection that stays open (a new one would reuse the
-        // ids the manager may still remember) gets mapped.
-        ASSERT_TRUE(e2e::waitUntil(
-            [&] {
-                const ::Window probe =
-                    XCreateSimpleWindow(x_, DefaultRootWindow(x_.get()), 0, 0, 50, 50, 0, 0, 0);
-                XMapWindow(x_, probe);
-                XSync(x_, False);
-                const bool mapped = e2e::waitUntil(
-                    [&] { return describe(session_.display(), probe)->viewable; }, 1s);
-                XDestroyWindow(x_, probe);
-                XSync(x_, False);
-                return mapped;
-            },
-            30s))
-            << windowManager_->errorOutput();
-    }
+    void SetUp() override { windowManager_.emplace(startWindowManager(session_, x_)); }
 
     SaverSession session_;
     Connection x_{session_.display()};

@@ -108,6 +108,31 @@ e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& 
     return waitForLights(display, minimum, timeout, 0, dpi);
 }
 
+e2e::Process startWindowManager(const SaverSession& session, Connection& probes) {
+    e2e::Process manager =
+        e2e::Process::start({"openbox"}, {session.xvfb().env(), "HOME=" + session.scratch()});
+    const ::Window root = DefaultRootWindow(probes.get());
+    e2e::waitUntil(
+        [&] { return propertyOf(probes, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).size() == 1; },
+        30s);
+    // It says it runs before it takes on new windows: wait until a probe gets
+    // mapped.
+    const bool managing = e2e::waitUntil(
+        [&] {
+            const ::Window probe = XCreateSimpleWindow(probes, root, 0, 0, 50, 50, 0, 0, 0);
+            XMapWindow(probes, probe);
+            XSync(probes, False);
+            const bool mapped =
+                e2e::waitUntil([&] { return describe(session.display(), probe)->viewable; }, 1s);
+            XDestroyWindow(probes, probe);
+            XSync(probes, False);
+            return mapped;
+        },
+        30s);
+    if (!managing) throw std::runtime_error("openbox did not start: " + manager.errorOutput());
+    return manager;
+}
+
 Colour discCentre(const Raster& shot, int k) {
     const int x = ((k - 1) % 120 * 100 + 50) / 15;
     const int y = ((k - 1) / 120 * 100 + 50) / 15;

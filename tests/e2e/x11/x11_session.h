@@ -26,11 +26,13 @@ std::string saverPath();
 
 class SaverSession {
   public:
-    explicit SaverSession(int width = 1024, int height = 768)
-        : runtime_("x11-run"), xvfb_(std::make_unique<e2e::Xvfb>(width, height)) {}
+    // An Xvfb of 1024 x 768, or `server`.
+    explicit SaverSession(std::unique_ptr<e2e::XServer> server = nullptr)
+        : runtime_("x11-run"),
+          xvfb_(server ? std::move(server) : std::make_unique<e2e::XServer>()) {}
 
     const std::string& display() const { return xvfb_->display(); }
-    const e2e::Xvfb& xvfb() const { return *xvfb_; }
+    const e2e::XServer& xvfb() const { return *xvfb_; }
     // DISPLAY and XDG_RUNTIME_DIR.
     std::vector<std::string> env() const {
         return {xvfb_->env(), "XDG_RUNTIME_DIR=" + runtime_.path()};
@@ -45,7 +47,7 @@ class SaverSession {
 
   private:
     ScratchDir runtime_;
-    std::unique_ptr<e2e::Xvfb> xvfb_;
+    std::unique_ptr<e2e::XServer> xvfb_;
 };
 
 // A connection of the test's own to the display, which ignores the errors of
@@ -88,6 +90,11 @@ std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid)
 // cannot pass for this one's.
 e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
                                 std::chrono::milliseconds timeout, double dpi = 96);
+
+// Starts openbox on the session's display and waits until it takes on new
+// windows. `probes` is a connection of the test's that stays open as long as
+// the test: a new one would reuse window ids the manager may still remember.
+e2e::Process startWindowManager(const SaverSession& session, Connection& probes);
 
 // The colour at the centre of matrix light k's disc (k from 1) at 96 DPI, or
 // -1 when that centre lies outside the screenshot.

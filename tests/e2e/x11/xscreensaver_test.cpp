@@ -138,7 +138,7 @@ TEST_F(XScreenSaverTest, TheDaemonShowsTheLightsAndEndsTheHackWhenItDeactivates)
 }
 
 TEST_F(XScreenSaverTest, EveryScreenShowsLightsAndSwitchingHacksLeavesNoneBlank) {
-    e2e::Xvfb xvfb(800, 600, 2);
+    e2e::XServer xvfb(800, 600, 2);
     startDaemon(xvfb.display());
     // One hack per screen, and neither refuses to run because of the other.
     // The daemon starts new hacks while the old ones may still be ending; in

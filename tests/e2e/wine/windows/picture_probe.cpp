@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     writeBmp(directory + "too-large.bmp", 9000, 9000, true);
     try {
         win32::Win32Backend backend(GetModuleHandleW(nullptr));
-        Saver saver(backend.window(), backend.panel(), backend, backend, backend.generator());
+        Saver saver(backend.window(), backend.panel(), backend, backend.clock(),
+                    backend.generator());
         if (!saver.load("", backend.instanceCheck())) return 1;
         // Only drawPicture colours lights here.
         saver.lightingTimer->setEnabled(false);

@@ -1,7 +1,7 @@
 #include "platform/win32/win32_cover.h"
 
 #include "common/runtime_error.h"
-#include "platform/win32/owned_window_proc.h"
+#include "platform/win32/owned_window.h"
 
 namespace lightmatrix::win32 {
 
@@ -12,14 +12,7 @@ constexpr const wchar_t* kClassName = L"LightmatrixCover";
 Win32Cover::Win32Cover(HINSTANCE instance, const RECT& monitor, Colour colour,
                        HandlerFailure& failure, std::function<void()> pressed)
     : colour_(colour), failure_(failure), pressed_(std::move(pressed)) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ownedWindowProc<Win32Cover>;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        raise(ErrorKind::Platform, "cannot register the cover's class");
+    registerOwnedClass<Win32Cover>(instance, kClassName);
     // Topmost and without a task-bar button, as the window over its monitor.
     CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, monitor.left,
                     monitor.top, monitor.right - monitor.left, monitor.bottom - monitor.top,
@@ -38,18 +31,13 @@ void Win32Cover::show() {
 }
 
 LRESULT Win32Cover::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (isPress(message)) {
+        // A copy: the handler may close the window, and this cover with it.
+        const std::function<void()> pressed = pressed_;
+        pressed();
+        return message == WM_XBUTTONDOWN ? TRUE : 0;
+    }
     switch (message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-        case WM_XBUTTONDOWN: {
-            // A copy: the handler may close the window, and this cover with it.
-            const std::function<void()> pressed = pressed_;
-            pressed();
-            return message == WM_XBUTTONDOWN ? TRUE : 0;
-        }
         case WM_ERASEBKGND: {
             RECT client{};
             GetClientRect(hwnd_, &client);

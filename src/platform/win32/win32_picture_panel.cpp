@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "platform/win32/dib_blit.h"
-#include "platform/win32/owned_window_proc.h"
+#include "platform/win32/owned_window.h"
 #include "platform/win32/wic_picture_file.h"
 #include "platform/win32/win32_window.h"
 
@@ -14,24 +14,12 @@ namespace {
 
 constexpr const wchar_t* kClassName = L"LightmatrixPicturePanel";
 
-void registerClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_OWNDC;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        raise(ErrorKind::Platform, "cannot register the picture panel's class");
-}
-
 }  // namespace
 
 Win32PicturePanel::Win32PicturePanel(HINSTANCE instance, Win32Window& window,
                                      HandlerFailure& failure)
     : failure_(failure), face_(static_cast<Colour>(GetSysColor(COLOR_BTNFACE))) {
-    registerClass(instance, ownedWindowProc<Win32PicturePanel>);
+    registerOwnedClass<Win32PicturePanel>(instance, kClassName, CS_OWNDC);
     // Hidden at start, at no size until the window places it.
     CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, window.hwnd(),
                     nullptr, instance, this);

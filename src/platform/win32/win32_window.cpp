@@ -7,7 +7,7 @@
 #include "lightmatrix_resources.h"
 #include "platform/win32/dib_blit.h"
 #include "platform/win32/optional_function.h"
-#include "platform/win32/owned_window_proc.h"
+#include "platform/win32/owned_window.h"
 #include "platform/win32/run_stats.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_picture_panel.h"
@@ -32,24 +32,6 @@ double dpiOf(HWND hwnd) {
     return dpi > 0 ? dpi : 96;
 }
 
-void registerClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    // CS_OWNDC: every area presented on a tick goes through one device context.
-    windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_LIGHTMATRIX), IMAGE_ICON, 32, 32, LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_LIGHTMATRIX),
-                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        raise(ErrorKind::Platform, "cannot register the window class");
-}
-
 }  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure,
@@ -58,7 +40,14 @@ Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure,
       instance_(instance),
       failure_(failure),
       destroyed_(std::move(destroyed)) {
-    registerClass(instance, ownedWindowProc<Win32Window>);
+    // CS_OWNDC: every area presented on a tick goes through one device context.
+    registerOwnedClass<Win32Window>(
+        instance, kClassName, CS_OWNDC | CS_HREDRAW | CS_VREDRAW,
+        static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(IDI_LIGHTMATRIX), IMAGE_ICON, 32, 32, LR_SHARED)),
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_LIGHTMATRIX), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                      LR_SHARED)));
     // Created hidden; the load step shows it.
     const std::wstring title(kWindowTitle, kWindowTitle + std::strlen(kWindowTitle));
     CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPED | WS_CLIPCHILDREN, CW_USEDEFAULT,
@@ -184,19 +173,11 @@ void Win32Window::limitMaximisedSize(MINMAXINFO& info) const {
 }
 
 LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (isPress(message)) {
+        press();
+        return message == WM_XBUTTONDOWN ? TRUE : 0;
+    }
     switch (message) {
-        // Every key, the ones that arrive as system keys (Alt, F10) included,
-        // and every mouse button.
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            press();
-            return 0;
-        case WM_XBUTTONDOWN:
-            press();
-            return TRUE;
         case WM_ERASEBKGND:
             return 1;  // painting covers every pixel
         case WM_PAINT:

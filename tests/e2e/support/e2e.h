@@ -102,15 +102,15 @@ constexpr Colour kDesktop = 0x00563412;
 // Raises std::runtime_error when the display or window cannot be read.
 Raster capture(const std::string& display, unsigned long window = 0);
 
-// What a screenshot shows of the light matrix whose top-left corner is at
-// (originX, originY), laid out at `dpi`.
+// What a screenshot shows, within `area` (all of it when empty), of the light
+// matrix laid out at `dpi` from its top-left corner.
 struct LightsSeen {
     int litDiscs = 0;             // discs painted in one colour other than black
     int strayPixels = 0;          // non-black pixels outside every matrix disc
     int mixedDiscs = 0;           // discs holding more than one colour (black included)
     std::vector<Colour> colours;  // the colours of the lit discs, in light order
 };
-LightsSeen inspectLights(const Raster& shot, int originX = 0, int originY = 0, double dpi = 96);
+LightsSeen inspectLights(const Raster& shot, double dpi = 96, const PixelRect& area = {});
 
 // Waits until a screenshot (of `window`, or the whole screen) shows at least
 // `minimum` lit discs of a matrix laid out at `dpi` from its top-left corner,

@@ -10,110 +10,65 @@
 
 namespace lightmatrix::e2e {
 
-namespace {
-
-// The position of the lowest set bit and the width of a channel mask.
-int shiftOf(unsigned long mask) {
-    int shift = 0;
-    while (mask != 0 && (mask & 1) == 0) {
-        mask >>= 1;
-        ++shift;
-    }
-    return shift;
-}
-
-int channel(unsigned long pixel, unsigned long mask) {
-    if (mask == 0) return 0;
-    const unsigned long value = (pixel & mask) >> shiftOf(mask);
-    const unsigned long max = mask >> shiftOf(mask);
-    return static_cast<int>(value * 255 / max);
-}
-
-}  // namespace
-
+// The X servers of the tests have 24-bit TrueColor screens, red in bits 16 to 23.
 Raster capture(const std::string& display, unsigned long window) {
     std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(display.c_str()),
                                                            XCloseDisplay);
     if (!connection) throw std::runtime_error("cannot open display " + display);
     Display* d = connection.get();
     const Window target = window != 0 ? window : DefaultRootWindow(d);
-
     // A window that vanished must not end the test through the default handler.
     auto previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     XWindowAttributes attributes{};
-    const Status known = XGetWindowAttributes(d, target, &attributes);
-    XImage* image = known != 0 && attributes.map_state == IsViewable
-                        ? XGetImage(d, target, 0, 0, static_cast<unsigned>(attributes.width),
-                                    static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap)
-                        : nullptr;
+    XImage* image =
+        XGetWindowAttributes(d, target, &attributes) && attributes.map_state == IsViewable
+            ? XGetImage(d, target, 0, 0, static_cast<unsigned>(attributes.width),
+                        static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap)
+            : nullptr;
     XSync(d, False);
     XSetErrorHandler(previous);
     if (image == nullptr) throw std::runtime_error("cannot read window " + std::to_string(target));
-
     Raster shot(image->width, image->height, kBlack);
     for (int y = 0; y < shot.height; ++y) {
         for (int x = 0; x < shot.width; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            shot.at(x, y) = rgb(channel(p, image->red_mask), channel(p, image->green_mask),
-                                channel(p, image->blue_mask));
+            shot.at(x, y) = rgb(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
         }
     }
     XDestroyImage(image);
     return shot;
 }
 
-LightsSeen inspectLights(const Raster& shot, int originX, int originY, double dpi) {
-    constexpr int kRows = 90;
-    constexpr int kColumns = 120;
+LightsSeen inspectLights(const Raster& shot, double dpi, const PixelRect& area) {
     const double s = dpi / 1440.0;  // pixels per twip
     const double radius = 50 * s;
-
-    struct Disc {
-        Colour colour = -1;
-        bool mixed = false;
-        bool lit = false;
-    };
-    std::vector<Disc> discs(kRows * kColumns);
+    std::vector<Colour> discs(90 * 120, -1);  // -2: mixed
     LightsSeen seen;
-
-    for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x) {
-            const Colour colour = shot.at(x, y);
-            // The pixel's centre in twips from the matrix's top-left corner.
-            const double tx = (x - originX + 0.5) / s;
-            const double ty = (y - originY + 0.5) / s;
-            const int column = static_cast<int>(std::floor(tx / 100));
-            const int row = static_cast<int>(std::floor(ty / 100));
-            const bool inMatrix = column >= 0 && column < kColumns && row >= 0 && row < kRows;
-            double distance = 2 * radius;
-            if (inMatrix) {
-                const double dx = (x + 0.5) - (originX + (column * 100 + 50) * s);
-                const double dy = (y + 0.5) - (originY + (row * 100 + 50) * s);
-                distance = std::sqrt(dx * dx + dy * dy);
-            }
+    const PixelRect clip = area.empty() ? shot.bounds() : area.intersect(shot.bounds());
+    for (int y = clip.top; y < clip.bottom; ++y) {
+        for (int x = clip.left; x < clip.right; ++x) {
+            // The cell that holds the pixel's centre, and how far that centre
+            // lies from the cell's.
+            const int column = static_cast<int>(std::floor((x + 0.5) / s / 100));
+            const int row = static_cast<int>(std::floor((y + 0.5) / s / 100));
+            const bool inMatrix = column >= 0 && column < 120 && row >= 0 && row < 90;
+            const double distance = inMatrix ? std::hypot(x + 0.5 - (column * 100 + 50) * s,
+                                                          y + 0.5 - (row * 100 + 50) * s)
+                                             : 2 * radius;
             // Pixels whose centres sit right on a disc's edge may go either way.
-            const bool clearlyInside = distance <= radius - 0.01;
-            const bool clearlyOutside = distance > radius + 0.01;
-            if (clearlyOutside) {
-                seen.strayPixels += colour != kBlack;
-                continue;
+            if (distance > radius + 0.01) {
+                seen.strayPixels += shot.at(x, y) != kBlack;
+            } else if (distance <= radius - 0.01) {
+                Colour& disc = discs[static_cast<std::size_t>(row * 120 + column)];
+                disc = disc == -1 || disc == shot.at(x, y) ? shot.at(x, y) : -2;
             }
-            if (!clearlyInside) continue;
-            Disc& disc = discs[static_cast<std::size_t>(row * kColumns + column)];
-            if (disc.colour == -1)
-                disc.colour = colour;
-            else if (disc.colour != colour)
-                disc.mixed = true;
         }
     }
-    for (const Disc& disc : discs) {
-        if (disc.mixed) {
-            ++seen.mixedDiscs;
-        } else if (disc.colour > 0) {
-            ++seen.litDiscs;
-            seen.colours.push_back(disc.colour);
-        }
+    for (const Colour disc : discs) {
+        seen.mixedDiscs += disc == -2;
+        if (disc > 0) seen.colours.push_back(disc);
     }
+    seen.litDiscs = static_cast<int>(seen.colours.size());
     return seen;
 }
 
@@ -123,7 +78,7 @@ LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::m
     waitUntil(
         [&] {
             try {
-                seen = inspectLights(capture(display, window), 0, 0, dpi);
+                seen = inspectLights(capture(display, window), dpi);
             } catch (const std::runtime_error&) {
                 return false;  // not on the screen yet
             }
@@ -137,18 +92,13 @@ bool everyMonitorCovered(const XServer& server, int minimum, std::chrono::millis
     return waitUntil(
         [&] {
             const Raster shot = capture(server.display());
-            Raster primary(server.width(), server.height(), kBlack);
-            for (Int32 y = 0; y < primary.height; ++y)
-                for (Int32 x = 0; x < primary.width; ++x) primary.at(x, y) = shot.at(x, y);
-            const LightsSeen seen = inspectLights(primary);
-            bool othersBlack = true;
-            for (std::size_t m = 1; m < server.monitors().size(); ++m) {
-                const PixelRect& monitor = server.monitors()[m];
-                for (Int32 y = monitor.top; y < monitor.bottom; ++y)
-                    for (Int32 x = monitor.left; x < monitor.right; ++x)
-                        othersBlack = othersBlack && shot.at(x, y) == kBlack;
-            }
-            return seen.litDiscs >= minimum && seen.strayPixels == 0 && othersBlack;
+            const LightsSeen seen = inspectLights(shot, 96, server.monitors().front());
+            int notBlack = 0;
+            for (const PixelRect& other : server.monitors())
+                for (Int32 y = other.top; y < other.bottom && other != server.monitors()[0]; ++y)
+                    for (Int32 x = other.left; x < other.right; ++x)
+                        notBlack += shot.at(x, y) != kBlack;
+            return seen.litDiscs >= minimum && seen.strayPixels == 0 && notBlack == 0;
         },
         timeout);
 }

@@ -14,56 +14,31 @@ namespace lightmatrix::e2e {
 
 namespace {
 
-// Two dummy video devices, one screen each, joined side by side by Xinerama.
-constexpr const char* kTwoMonitors = R"(Section "ServerFlags"
-    Option "AutoAddDevices" "false"
-EndSection
-Section "Monitor"
-    Identifier "m"
-    HorizSync 5.0-1000.0
-    VertRefresh 5.0-200.0
-    Modeline "1024x768" 63.50 1024 1072 1176 1328 768 771 775 798 -hsync +vsync
-    Modeline "1280x1024" 109.00 1280 1368 1496 1712 1024 1027 1034 1063 -hsync +vsync
-EndSection
-Section "Device"
-    Identifier "d0"
-    Driver "dummy"
-    VideoRam 64000
-EndSection
-Section "Device"
-    Identifier "d1"
-    Driver "dummy"
-    VideoRam 64000
-EndSection
-Section "Screen"
-    Identifier "s0"
-    Device "d0"
-    Monitor "m"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Modes "1024x768"
-        Virtual 1024 768
-    EndSubSection
-EndSection
-Section "Screen"
-    Identifier "s1"
-    Device "d1"
-    Monitor "m"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Modes "1280x1024"
-        Virtual 1280 1024
-    EndSubSection
-EndSection
-Section "ServerLayout"
-    Identifier "two"
-    Screen 0 "s0"
-    Screen 1 "s1" RightOf "s0"
-    Option "Xinerama" "on"
-EndSection
-)";
+// Xorg's configuration of two dummy video devices, a screen each, joined side
+// by side by Xinerama.
+std::string twoMonitorsConfiguration() {
+    std::string config =
+        "Section \"ServerFlags\"\n Option \"AutoAddDevices\" \"false\"\nEndSection\n"
+        "Section \"Monitor\"\n Identifier \"m\"\n HorizSync 5-1000\n VertRefresh 5-200\n"
+        " Modeline \"1024x768\" 63.5 1024 1072 1176 1328 768 771 775 798 -hsync +vsync\n"
+        " Modeline \"1280x1024\" 109 1280 1368 1496 1712 1024 1027 1034 1063 -hsync +vsync\n"
+        "EndSection\n"
+        "Section \"ServerLayout\"\n Identifier \"two\"\n Screen 0 \"s0\"\n"
+        " Screen 1 \"s1\" RightOf \"s0\"\n Option \"Xinerama\" \"on\"\nEndSection\n";
+    for (const std::string mode : {"1024x768", "1280x1024"}) {
+        const std::string n = mode == "1024x768" ? "0" : "1";
+        const std::string size =
+            mode.substr(0, mode.find('x')) + " " + mode.substr(mode.find('x') + 1);
+        config += "Section \"Device\"\n Identifier \"d" + n +
+                  "\"\n Driver \"dummy\"\n VideoRam 64000\nEndSection\n"
+                  "Section \"Screen\"\n Identifier \"s" +
+                  n + "\"\n Device \"d" + n +
+                  "\"\n Monitor \"m\"\n DefaultDepth 24\n SubSection \"Display\"\n  Depth 24\n"
+                  "  Modes \"" +
+                  mode + "\"\n  Virtual " + size + "\n EndSubSection\nEndSection\n";
+    }
+    return config;
+}
 
 }  // namespace
 
@@ -82,7 +57,7 @@ XServer::XServer(int width, int height, int screens)
 std::unique_ptr<XServer> XServer::twoMonitors() {
     std::string scratch = std::filesystem::temp_directory_path() / "lightmatrix-xorg-XXXXXX";
     if (mkdtemp(scratch.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    std::ofstream(scratch + "/xorg.conf") << kTwoMonitors;
+    std::ofstream(scratch + "/xorg.conf") << twoMonitorsConfiguration();
     return std::unique_ptr<XServer>(
         new XServer({"Xorg", "-config", scratch + "/xorg.conf", "-logfile", scratch + "/xorg.log",
                      "-novtswitch", "-sharevts"},

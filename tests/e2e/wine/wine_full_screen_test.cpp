@@ -23,7 +23,7 @@ class WineFullScreen : public WineSuite {
         e2e::LightsSeen seen;
         e2e::waitUntil(
             [&] {
-                seen = e2e::inspectLights(e2e::capture(session->display()), 0, 0, kDpi);
+                seen = e2e::inspectLights(e2e::capture(session->display()), kDpi);
                 return seen.litDiscs >= minimum && seen.strayPixels == 0;
             },
             60s);
@@ -42,7 +42,7 @@ TEST_F(WineFullScreen, LightsPileUpOnABlackScreenUntilAKeyIsPressed) {
     EXPECT_EQ(first.strayPixels, 0);
     EXPECT_EQ(first.mixedDiscs, 0);
     // The same screen read as a matrix laid out at 96 dpi does not fit.
-    const auto at96 = e2e::inspectLights(e2e::capture(session->display()), 0, 0, 96);
+    const auto at96 = e2e::inspectLights(e2e::capture(session->display()), 96);
     EXPECT_GT(at96.strayPixels + at96.mixedDiscs, 0);
 
     // Moving the mouse ends nothing: the lights go on piling up.

@@ -168,32 +168,5 @@ TEST_F(XScreenSaverTest, TheUnpackedProgramRunsFullScreenUntilAKey) {
 }
 #endif
 
-// The daemon's part played by the test: a window of its own named in
-// XSCREENSAVER_WINDOW, in hex as the daemon writes it.
-TEST(X11GivenWindow, TheSaverDrawsInTheNamedWindowUntilItGoes) {
-    SaverSession session;
-    Connection x(session.display());
-    const ::Window given =
-        XCreateSimpleWindow(x, DefaultRootWindow(x.get()), 0, 0, 640, 480, 0, 0, 0);
-    XMapWindow(x, given);
-    XSync(x, False);
-    char hex[32];
-    std::snprintf(hex, sizeof hex, "0x%lx", given);
-    Process saver = session.start({}, {std::string("XSCREENSAVER_WINDOW=") + hex});
-    EXPECT_GE(waitForLights(session.display(), 10, 30s, given).litDiscs, 10) << saver.errorOutput();
-    EXPECT_FALSE(windowOfProcess(session.display(), saver.pid()).has_value());
-    // Destroying the window ends the saver quietly.
-    XDestroyWindow(x, given);
-    XSync(x, False);
-    EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();
-    EXPECT_EQ(saver.errorOutput(), "");
-
-    Process wrong = session.start({}, {"XSCREENSAVER_WINDOW=12abc"});
-    EXPECT_EQ(wrong.wait(10s), 1);
-    EXPECT_EQ(wrong.errorOutput(),
-              "lightmatrix: run-time error: Window system error: XSCREENSAVER_WINDOW=12abc names "
-              "no window\n");
-}
-
 }  // namespace
 }  // namespace lightmatrix::x11_test

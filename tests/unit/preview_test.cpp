@@ -44,20 +44,14 @@ TEST(Preview, TheWindowRunsOnInThePaneUntilAClickOrThePaneEndsIt) {
 
 TEST(Preview, ABadHandleFailsAfterTheWindowWasShownFullScreenAndChangesNothing) {
     // "/p 0" and "/p 4242" name no window: they no longer run unseen.
-    for (const auto& [commandLine, kind] :
-         std::vector<std::pair<const char*, ErrorKind>>{{"/p", ErrorKind::InvalidArgument},
-                                                        {"/p ", ErrorKind::TypeMismatch},
-                                                        {"/pa", ErrorKind::TypeMismatch},
-                                                        {"/p abc", ErrorKind::TypeMismatch},
-                                                        {"/p 12x", ErrorKind::TypeMismatch},
-                                                        {"/p 1 2", ErrorKind::TypeMismatch},
-                                                        {"/p -", ErrorKind::TypeMismatch},
-                                                        {"/p +-1", ErrorKind::TypeMismatch},
-                                                        {"/p 0x10", ErrorKind::TypeMismatch},
-                                                        {"/p 2147483648", ErrorKind::Overflow},
-                                                        {"/p -2147483649", ErrorKind::Overflow},
-                                                        {"/p 0", ErrorKind::InvalidArgument},
-                                                        {"/p 4242", ErrorKind::InvalidArgument}}) {
+    using enum ErrorKind;
+    const std::pair<const char*, ErrorKind> cases[] = {
+        {"/p", InvalidArgument},     {"/p ", TypeMismatch},        {"/pa", TypeMismatch},
+        {"/p abc", TypeMismatch},    {"/p 12x", TypeMismatch},     {"/p 1 2", TypeMismatch},
+        {"/p -", TypeMismatch},      {"/p +-1", TypeMismatch},     {"/p 0x10", TypeMismatch},
+        {"/p 2147483648", Overflow}, {"/p -2147483649", Overflow}, {"/p 0", InvalidArgument},
+        {"/p 4242", InvalidArgument}};
+    for (const auto& [commandLine, kind] : cases) {
         RunningProgram program({}, "", false);
         EXPECT_EQ(errorFrom([&] { program.saver.load(commandLine, program.memory); }), kind)
             << commandLine;

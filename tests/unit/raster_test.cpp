@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/common/dirty_areas.h"
 #include "support/running_program.h"
 
 namespace lightmatrix {
@@ -55,13 +54,9 @@ TEST(Raster, TheMatrixEndsAt800By600AndTheTemplateStaysUnderLightOne) {
     saver.drawHorLine(89, 119, 1, rgb(0, 0, 255));  // lights 10799 and 10800
     EXPECT_EQ(program.memory.screen().at(796, 596), rgb(0, 0, 255));
     const Raster& screen = program.memory.screen();
-    for (Int32 y = 0; y < screen.height; ++y) {
-        for (Int32 x = 0; x < screen.width; ++x) {
-            if (x >= 800 || y >= 600) {
-                ASSERT_EQ(screen.at(x, y), kBlack) << x << ", " << y;
-            }
-        }
-    }
+    for (Int32 y = 0; y < screen.height; ++y)
+        for (Int32 x = y < 600 ? 800 : 0; x < screen.width; ++x)
+            ASSERT_EQ(screen.at(x, y), kBlack) << x << ", " << y;
 
     // On a small screen the lights beyond its edges still exist and take colours.
     RunningProgram small(MemoryOptions{.screenWidth = 200, .screenHeight = 150});
@@ -85,23 +80,6 @@ TEST(Raster, CellByCellRepaintsAddUpToTheWholeFrameAtAnyDpi) {
         for (const Colour pixel : whole.pixels) lit += pixel != kBlack;
         EXPECT_GT(lit, 3000 * 20);
     }
-}
-
-TEST(DirtyAreas, FewAreasStayApartAndManyBecomeOneAroundThemAll) {
-    DirtyAreas dirty;
-    dirty.add({5, 5, 5, 9});  // empty: nothing to draw
-    EXPECT_TRUE(dirty.empty());
-    for (Int32 i = 0; i < static_cast<Int32>(DirtyAreas::kMaxSeparateAreas); ++i)
-        dirty.add({i * 7, i * 7, i * 7 + 6, i * 7 + 6});
-    ASSERT_EQ(dirty.areas().size(), DirtyAreas::kMaxSeparateAreas);
-    dirty.add({300, 2, 301, 3});
-    EXPECT_EQ(dirty.areas(), std::vector<PixelRect>{(PixelRect{0, 0, 301, 223})});
-    dirty.add({-4, 400, 1, 401});  // whatever comes later joins it
-    EXPECT_EQ(dirty.areas(), std::vector<PixelRect>{(PixelRect{-4, 0, 301, 401})});
-    dirty.clear();
-    dirty.add({1, 1, 2, 2});
-    dirty.add({9, 9, 10, 10});
-    EXPECT_EQ(dirty.areas().size(), 2u);
 }
 
 }  // namespace

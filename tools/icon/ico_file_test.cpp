@@ -9,7 +9,7 @@ namespace lightmatrix::icon_tool {
 namespace {
 
 // What the Windows build and its tests read: one 32 x 32 image in 24-bit
-// colour, drawn by drawIcon(). Checked there, under Wine, as Windows loads it.
+// colour, drawn by drawIcon(); the program file's icon is checked against it.
 TEST(IconFile, TheCommittedIconIsWhatTheGeneratorWrites) {
     std::ifstream in(LIGHTMATRIX_COMMITTED_ICON, std::ios::binary);
     const std::vector<std::uint8_t> committed{std::istreambuf_iterator<char>(in),

@@ -84,6 +84,8 @@ class XServer {
     const std::vector<PixelRect>& monitors() const { return monitors_; }
     // Paints the desktop (the root window) in a colour that no light has.
     void paintDesktop() const;
+    // Runs xdotool on the display; false if it failed.
+    bool xdotool(const std::vector<std::string>& arguments) const;
 
   private:
     XServer(std::vector<std::string> command, std::vector<PixelRect> monitors,

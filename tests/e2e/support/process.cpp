@@ -65,21 +65,17 @@ Process Process::start(const std::vector<std::string>& argv, const std::vector<s
     posix_spawnattr_setflags(
         &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-    std::map<std::string, std::string> entries;
-    for (char** e = environ; *e != nullptr; ++e)
-        entries[std::string(*e).substr(0, std::strcspn(*e, "="))] = *e;
-    for (const auto& entry : env) entries[entry.substr(0, entry.find('='))] = entry;
-    std::vector<std::string> args = argv;
-    std::vector<std::string> environment;
-    for (auto& [name, entry] : entries) environment.push_back(entry);
+    // env(1) adds the entries to ours and runs the program in its own place.
+    std::vector<std::string> args{"env"};
+    args.insert(args.end(), env.begin(), env.end());
+    args.insert(args.end(), argv.begin(), argv.end());
     auto argp = pointers(args);
-    auto envp = pointers(environment);
-    const int error = posix_spawnp(&process.pid_, args.at(0).c_str(), &actions, &attributes,
-                                   argp.data(), envp.data());
+    const int error =
+        posix_spawnp(&process.pid_, "env", &actions, &attributes, argp.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0)
-        throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(error));
+        throw std::runtime_error(std::string("cannot start env: ") + std::strerror(error));
     return process;
 }
 

@@ -105,4 +105,10 @@ void XServer::paintDesktop() const {
     XCloseDisplay(x);
 }
 
+bool XServer::xdotool(const std::vector<std::string>& arguments) const {
+    std::vector<std::string> command{"xdotool"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return run(command, {env()}) == 0;
+}
+
 }  // namespace lightmatrix::e2e

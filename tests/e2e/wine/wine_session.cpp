@@ -84,12 +84,6 @@ void WineSession::endWindowsProcesses() const {
     e2e::run({"wineserver", "-w"}, env(), 60s);
 }
 
-bool WineSession::xdotool(const std::vector<std::string>& arguments) const {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return e2e::run(argv, {xvfb_->env()}, 30s) == 0;
-}
-
 std::string WineSession::scratchDirectory() const {
     const std::string directory = LIGHTMATRIX_WINE_PREFIXES "/" + name_ + "-files";
     fs::create_directories(directory);

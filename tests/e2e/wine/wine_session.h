@@ -55,8 +55,9 @@ class WineSession {
                   const std::vector<std::string>& extraEnv = {}) const;
     // Ends every Windows process of the prefix, wineserver included.
     void endWindowsProcesses() const;
-    // Runs xdotool on the display; false if it failed.
-    bool xdotool(const std::vector<std::string>& arguments) const;
+    bool xdotool(const std::vector<std::string>& arguments) const {
+        return xvfb_->xdotool(arguments);
+    }
     // A directory of the build for the test's own files.
     std::string scratchDirectory() const;
 

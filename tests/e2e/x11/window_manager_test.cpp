@@ -1,9 +1,11 @@
 // lightmatrix on X11 under a window manager (openbox, which follows the EWMH
-// conventions): full screen through the window manager's full-screen state,
-// and a preview whose pane lies in a managed window of the host.
+// conventions): a preview whose pane lies in a managed window of the host, and
+// full screen on two monitors through the window manager's full-screen state.
 
 #include <X11/Xatom.h>
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include "x11_session.h"
 
@@ -33,37 +35,6 @@ class X11UnderAWindowManager : public ::testing::Test {
     std::optional<Process> windowManager_;
 };
 
-TEST_F(X11UnderAWindowManager, TheWindowAsksForFullScreenAndCoversTheScreen) {
-    Process saver = session_.start();
-    // The window manager frames the window (look for it by name inside) and
-    // may map it before it applies the state.
-    std::optional<WindowInfo> info;
-    EXPECT_TRUE(e2e::waitUntil(
-        [&] {
-            const ::Window window = std::strtoul(
-                e2e::runOutput({"xdotool", "search", "--name", "^Form1$"}, session_.env()).c_str(),
-                nullptr, 10);
-            const auto state = atomsOf(session_.display(), window, "_NET_WM_STATE");
-            int x = -1;
-            int y = -1;
-            ::Window child = 0;
-            XTranslateCoordinates(x_, window, DefaultRootWindow(x_.get()), 0, 0, &x, &y, &child);
-            info = describe(session_.display(), window);
-            if (!info) return false;
-            return std::find(state.begin(), state.end(), "_NET_WM_STATE_FULLSCREEN") !=
-                       state.end() &&
-                   x == 0 && y == 0 && info->width == 1024 && info->height == 768;
-        },
-        30s))
-        << saver.errorOutput();
-    // Covering the screen, it shows lights and nothing else.
-    const e2e::LightsSeen seen = waitForLights(session_.display(), 3, 30s);
-    EXPECT_GE(seen.litDiscs, 3);
-    EXPECT_EQ(seen.strayPixels + seen.mixedDiscs, 0);
-    ASSERT_TRUE(session_.xdotool({"key", "space"}));
-    EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();
-}
-
 TEST_F(X11UnderAWindowManager, APreviewMovesIntoAPaneOfAManagedWindow) {
     // The host: a managed top-level window, framed by the window manager,
     // holding a grey pane.
@@ -85,7 +56,8 @@ TEST_F(X11UnderAWindowManager, APreviewMovesIntoAPaneOfAManagedWindow) {
         },
         30s))
         << saver.errorOutput();
-    EXPECT_EQ(std::tuple(child->x, child->y, child->height), std::tuple(0, 0, 240));
+    EXPECT_EQ(std::tuple(child->x, child->y, child->height, child->name),
+              std::tuple(0, 0, 240, "Form1"));
     // The window manager let go of it: no frame, no state of its own.
     EXPECT_TRUE(atomsOf(session_.display(), child->id, "_NET_WM_STATE").empty());
     EXPECT_FALSE(windowOfProcess(session_.display(), saver.pid()).has_value());
@@ -99,6 +71,39 @@ TEST_F(X11UnderAWindowManager, APreviewMovesIntoAPaneOfAManagedWindow) {
     XSync(x_, False);
     EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();
 }
+
+// On two monitors side by side (Xorg's dummy driver, the screens joined by
+// Xinerama), with and without a window manager: every monitor black but for
+// the lights, which stand at the top-left corner of the primary one, the
+// window full screen through the window manager's state where one runs, and a
+// click on the other monitor ends it.
+class X11TwoMonitors : public ::testing::TestWithParam<bool> {};
+
+TEST_P(X11TwoMonitors, EveryMonitorIsCoveredAndAClickOnEitherEndsIt) {
+    SaverSession session(e2e::XServer::twoMonitors());
+    session.xvfb().paintDesktop();
+    Connection probes(session.display());
+    std::optional<Process> windowManager;
+    if (GetParam()) windowManager.emplace(startWindowManager(session, probes));
+    Process saver = session.start();
+    EXPECT_TRUE(e2e::everyMonitorCovered(session.xvfb(), 3, 30s)) << saver.errorOutput();
+    // The window and the cover, each framed by the window manager, are in its
+    // full-screen state.
+    std::istringstream windows(
+        GetParam() ? e2e::runOutput({"xdotool", "search", "--name", "^Form1$"}, session.env())
+                   : "");
+    int fullScreen = 0;
+    for (::Window window = 0; windows >> window;) {
+        const auto state = atomsOf(session.display(), window, "_NET_WM_STATE");
+        fullScreen += std::ranges::count(state, "_NET_WM_STATE_FULLSCREEN") == 1;
+    }
+    EXPECT_EQ(fullScreen, GetParam() ? 2 : 0);
+    ASSERT_TRUE(session.xdotool({"mousemove", "--sync", "1700", "500", "click", "1"}));
+    EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutAWindowManager, X11TwoMonitors,
+                         ::testing::Values(false, true));
 
 }  // namespace
 }  // namespace lightmatrix::x11_test

@@ -19,12 +19,6 @@ e2e::Process SaverSession::start(const std::vector<std::string>& arguments,
     return e2e::Process::start(command, environment);
 }
 
-bool SaverSession::xdotool(const std::vector<std::string>& arguments) const {
-    std::vector<std::string> command{"xdotool"};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return e2e::run(command, env()) == 0;
-}
-
 Connection::Connection(const std::string& display)
     : display_(XOpenDisplay(display.c_str())),
       previousHandler_(XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; })) {

@@ -39,8 +39,9 @@ class SaverSession {
     }
     e2e::Process start(const std::vector<std::string>& arguments = {},
                        const std::vector<std::string>& extraEnv = {}) const;
-    // Runs xdotool on the display; false if it failed.
-    bool xdotool(const std::vector<std::string>& arguments) const;
+    bool xdotool(const std::vector<std::string>& arguments) const {
+        return xvfb_->xdotool(arguments);
+    }
     const std::string& scratch() const { return runtime_.path(); }
     // Ends the X server now, as a lost connection would look to its clients.
     void killServer() { xvfb_.reset(); }

@@ -121,23 +121,7 @@ class XScreenSaverTest : public ::testing::Test {
     std::optional<Process> daemon_;
 };
 
-TEST_F(XScreenSaverTest, TheDaemonShowsTheLightsAndEndsTheHackWhenItDeactivates) {
-    SaverSession session;
-    startDaemon(session.display());
-    ASSERT_EQ(command({"-select", "1"}), 0);
-    const auto running = waitForHacks(1);
-    ASSERT_EQ(running.size(), 1u) << daemon_->errorOutput();
-    const LightsSeen seen = waitForLights(session.display(), 20, 30s);
-    EXPECT_GE(seen.litDiscs, 20) << daemon_->errorOutput();
-    EXPECT_EQ(seen.strayPixels + seen.mixedDiscs, 0);
-
-    ASSERT_EQ(command({"-deactivate"}), 0);
-    EXPECT_TRUE(e2e::waitUntil([&] { return hacks().empty(); }, 15s))
-        << "the hack runs on after the daemon deactivated";
-    EXPECT_TRUE(daemon_->running());
-}
-
-TEST_F(XScreenSaverTest, EveryScreenShowsLightsAndSwitchingHacksLeavesNoneBlank) {
+TEST_F(XScreenSaverTest, EveryScreenShowsLightsThroughASwitchOfHacksUntilTheDaemonDeactivates) {
     e2e::XServer xvfb(800, 600, 2);
     startDaemon(xvfb.display());
     // One hack per screen, and neither refuses to run because of the other.
@@ -148,25 +132,18 @@ TEST_F(XScreenSaverTest, EveryScreenShowsLightsAndSwitchingHacksLeavesNoneBlank)
         ASSERT_EQ(command({"-select", "1"}), 0);
         const auto running = waitForHacks(2, before);
         ASSERT_EQ(running.size(), 2u) << "round " << round << "\n" << daemon_->errorOutput();
-        for (const std::string screen : {".0", ".1"})
-            EXPECT_GE(waitForLights(xvfb.display() + screen, 10, 30s).litDiscs, 10)
-                << "screen " << screen << " in round " << round;
+        for (const std::string screen : {".0", ".1"}) {
+            const LightsSeen seen = waitForLights(xvfb.display() + screen, 10, 30s);
+            EXPECT_GE(seen.litDiscs, 10) << "screen " << screen << " in round " << round;
+            EXPECT_EQ(seen.strayPixels + seen.mixedDiscs, 0);
+        }
         before = running;
     }
+    ASSERT_EQ(command({"-deactivate"}), 0);
+    EXPECT_TRUE(e2e::waitUntil([&] { return hacks().empty(); }, 15s))
+        << "a hack runs on after the daemon deactivated";
+    EXPECT_TRUE(daemon_->running());
 }
-
-#ifdef LIGHTMATRIX_PACKAGE_DEB
-// The packaged program on its own: full screen until its first lights, and a
-// key ends it.
-TEST_F(XScreenSaverTest, TheUnpackedProgramRunsFullScreenUntilAKey) {
-    SaverSession session;
-    Process saver = Process::start({installedSaver()}, session.env());
-    EXPECT_GE(waitForLightsOf(session.display(), saver, 10, 30s).litDiscs, 10)
-        << saver.errorOutput();
-    ASSERT_TRUE(session.xdotool({"key", "space"}));
-    EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();
-}
-#endif
 
 }  // namespace
 }  // namespace lightmatrix::x11_test

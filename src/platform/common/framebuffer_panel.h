@@ -34,6 +34,8 @@ class FramebufferPanel : public PicturePanel {
     // The panel was clicked.
     void click();
     const PixelRect& area() const { return area_; }
+    // Moves the panel, as when the window's DPI changed; the window redraws.
+    void place(const PixelRect& area) { area_ = area; }
     // What the panel shows at (x, y) of its own area.
     Colour shownAt(Int32 x, Int32 y) const;
     // Draws the panel, its top-left corner at (left, top) of `raster`, within `clip`.

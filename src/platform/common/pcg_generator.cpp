@@ -1,6 +1,6 @@
 #include "platform/common/pcg_generator.h"
 
-#include <bit>
+#include <cstring>
 
 namespace lightmatrix {
 
@@ -18,7 +18,11 @@ std::uint64_t mix(std::uint64_t z) {
 }  // namespace
 
 void PcgGenerator::reseed(float seed) {
-    state_ = mix(std::bit_cast<std::uint32_t>(seed) + 0x9E3779B97F4A7C15ULL);
+    // The seed's bits, copied: the libc++ of Debian's emscripten has no std::bit_cast.
+    std::uint32_t bits = 0;
+    static_assert(sizeof bits == sizeof seed);
+    std::memcpy(&bits, &seed, sizeof bits);
+    state_ = mix(bits + 0x9E3779B97F4A7C15ULL);
     step();
 }
 

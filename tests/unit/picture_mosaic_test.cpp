@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
 
 #include "platform/gdkpixbuf/picture_file.h"
 #include "support/error_kind.h"
-#include "support/ppm_file.h"
 #include "support/probed_panel.h"
 #include "support/running_program.h"
 #include "support/scratch_dir.h"
@@ -30,7 +30,13 @@ std::string writePpm(const ScratchDir& dir, Int32 width, Int32 height,
                      const ColourAt& colourAt = sourceColour) {
     const std::string path =
         dir.file(std::to_string(width) + "x" + std::to_string(height) + ".ppm");
-    testing_support::writePpm(path, width, height, colourAt);
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << width << ' ' << height << "\n255\n";
+    for (Int32 y = 0; y < height; ++y)
+        for (Int32 x = 0; x < width; ++x)
+            for (const int channel :
+                 {redOf(colourAt(x, y)), greenOf(colourAt(x, y)), blueOf(colourAt(x, y))})
+                out.put(static_cast<char>(channel));
     return path;
 }
 

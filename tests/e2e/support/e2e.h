@@ -82,7 +82,7 @@ class XServer {
     int height() const { return monitors_.front().height(); }
     // Where each monitor stands on the screen, the primary one first.
     const std::vector<PixelRect>& monitors() const { return monitors_; }
-    // Paints the desktop (the root window) in a colour that no light has.
+    // Paints the desktop (the root window) in a colour that no light has, #123456.
     void paintDesktop() const;
     // Runs xdotool on the display; false if it failed.
     bool xdotool(const std::vector<std::string>& arguments) const;
@@ -96,9 +96,6 @@ class XServer {
     std::vector<PixelRect> monitors_;
     std::string scratch_;
 };
-
-// The desktop's colour that XServer::paintDesktop paints: #123456.
-constexpr Colour kDesktop = 0x00563412;
 
 // A screenshot of a window (the root window when `window` is 0) on `display`.
 // Raises std::runtime_error when the display or window cannot be read.
@@ -119,6 +116,11 @@ LightsSeen inspectLights(const Raster& shot, double dpi = 96, const PixelRect& a
 // and returns the last look at it.
 LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::milliseconds timeout,
                          unsigned long window = 0, double dpi = 96);
+
+// Waits until the screen of `display` shows `expected` pixel for pixel, doing
+// `meanwhile` before each look; the number of pixels that differ at the last.
+int waitForScreen(const std::string& display, const Raster& expected,
+                  std::chrono::milliseconds timeout, const std::function<void()>& meanwhile = {});
 
 // Waits until every monitor of `server` shows black but for the lights, at
 // least `minimum` of them, in the top-left corner of the primary one; true if

@@ -88,6 +88,22 @@ LightsSeen waitForLights(const std::string& display, int minimum, std::chrono::m
     return seen;
 }
 
+int waitForScreen(const std::string& display, const Raster& expected,
+                  std::chrono::milliseconds timeout, const std::function<void()>& meanwhile) {
+    int off = -1;
+    waitUntil(
+        [&] {
+            if (meanwhile) meanwhile();
+            const Raster shot = capture(display);
+            off = shot.width == expected.width && shot.height == expected.height ? 0 : -1;
+            for (std::size_t i = 0; off >= 0 && i < shot.pixels.size(); ++i)
+                off += shot.pixels[i] != expected.pixels[i];
+            return off == 0;
+        },
+        timeout);
+    return off;
+}
+
 bool everyMonitorCovered(const XServer& server, int minimum, std::chrono::milliseconds timeout) {
     return waitUntil(
         [&] {

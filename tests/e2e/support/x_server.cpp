@@ -100,7 +100,7 @@ XServer::~XServer() {
 void XServer::paintDesktop() const {
     ::Display* x = XOpenDisplay(display_.c_str());
     if (x == nullptr) throw std::runtime_error("cannot open display " + display_);
-    XSetWindowBackground(x, DefaultRootWindow(x), toXrgb(kDesktop));
+    XSetWindowBackground(x, DefaultRootWindow(x), 0x123456);
     XClearWindow(x, DefaultRootWindow(x));
     XCloseDisplay(x);
 }

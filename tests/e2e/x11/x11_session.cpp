@@ -127,10 +127,4 @@ e2e::Process startWindowManager(const SaverSession& session, Connection& probes)
     return manager;
 }
 
-Colour discCentre(const Raster& shot, int k) {
-    const int x = ((k - 1) % 120 * 100 + 50) / 15;
-    const int y = ((k - 1) / 120 * 100 + 50) / 15;
-    return x < shot.width && y < shot.height ? shot.at(x, y) : -1;
-}
-
 }  // namespace lightmatrix::x11_test

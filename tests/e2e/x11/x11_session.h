@@ -97,10 +97,6 @@ e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& 
 // the test: a new one would reuse window ids the manager may still remember.
 e2e::Process startWindowManager(const SaverSession& session, Connection& probes);
 
-// The colour at the centre of matrix light k's disc (k from 1) at 96 DPI, or
-// -1 when that centre lies outside the screenshot.
-Colour discCentre(const Raster& shot, int k);
-
 using e2e::WindowWatch;
 
 }  // namespace lightmatrix::x11_test

@@ -1,9 +1,10 @@
-// lightmatrix_picture_probe DIRECTORY: the screen saver's logic on the Win32
-// backend, run under Wine by the picture test. It writes its pictures into
-// DIRECTORY, has drawPicture (which the running screen saver never calls) load
-// them, and checks the picture panel, one line per check. Then it prints
-// "ready" and runs the event loop, the panel shown, until the window closes;
-// the test looks at the screen meanwhile. It exits 0 if every check passed.
+// lightmatrix_picture_probe DIRECTORY PICTURE: the screen saver's logic on
+// the Win32 backend, run under Wine by the picture test. It writes files that
+// are no picture, or too large a one, into DIRECTORY and has drawPicture
+// (which the running screen saver never calls) refuse them, then load PICTURE,
+// and checks the picture panel, one line per check. Then it prints "ready" and
+// runs the event loop, the panel shown, until the window closes; the test
+// looks at the screen meanwhile. It exits 0 if every check passed.
 
 #include <cstdint>
 #include <fstream>
@@ -11,7 +12,6 @@
 
 #include "checks.h"
 #include "common/constants.h"
-#include "e2e/support/picture_pattern.h"
 #include "platform/win32/win32_backend.h"
 #include "shell/program_start.h"
 #include "shell/saver.h"
@@ -20,12 +20,10 @@
 namespace lightmatrix {
 namespace {
 
-using e2e::patternAt;
 using wine_test::check;
 
-// A 32-bit BMP file of `width` x `height` holding the pattern, or with
-// `headerOnly` nothing but its headers.
-void writeBmp(const std::string& path, std::uint32_t width, std::uint32_t height, bool headerOnly) {
+// The headers of a 32-bit BMP file of `width` x `height`, without its pixels.
+void writeBmpHeaders(const std::string& path, std::uint32_t width, std::uint32_t height) {
     std::string out = "BM";
     const auto put = [&out](std::uint32_t value, int bytes) {
         for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
@@ -35,23 +33,7 @@ void writeBmp(const std::string& path, std::uint32_t width, std::uint32_t height
     put(1, 2);   // planes
     put(32, 2);  // bits per pixel
     for (const std::uint32_t field : {0u, pixelBytes, 2835u, 2835u, 0u, 0u}) put(field, 4);
-    for (auto y = static_cast<int>(height) - 1; y >= 0 && !headerOnly; --y)  // from the bottom up
-        for (int x = 0; x < static_cast<int>(width); ++x) put(toXrgb(patternAt(x, y)), 4);
     std::ofstream(path, std::ios::binary) << out;
-}
-
-void checkPanel(PicturePanel& panel, const PixelRect& design) {
-    const auto width = static_cast<Int32>(panel.innerWidth());
-    const auto height = static_cast<Int32>(panel.innerHeight());
-    check(panel.visible() && width == design.width() && height == design.height(),
-          "drawPicture shows the panel at its design size: " + std::to_string(width) + " x " +
-              std::to_string(height) + " pixels");
-    check(panel.sample(0, 0) == patternAt(0, 0) &&
-              panel.sample(width - 1, height - 1) == patternAt(width - 1, height - 1),
-          "the panel's corners show the picture's");
-    check(panel.sample(width, 0) == kNoPixel && panel.sample(0, height) == kNoPixel &&
-              panel.sample(-1, 0) == kNoPixel,
-          "beyond the panel's edges there is no pixel");
 }
 
 }  // namespace
@@ -59,12 +41,11 @@ void checkPanel(PicturePanel& panel, const PixelRect& design) {
 
 int main(int argc, char** argv) {
     using namespace lightmatrix;
-    if (argc != 2) return 2;
+    if (argc != 3) return 2;
     const std::string directory = std::string(argv[1]) + "\\";
-    writeBmp(directory + "pattern.bmp", e2e::kPictureWidth, e2e::kPictureHeight, false);
     std::ofstream(directory + "not-a-picture.bmp") << "These words are no picture at all.\n";
     // 81 million pixels: its header alone must be enough to refuse it.
-    writeBmp(directory + "too-large.bmp", 9000, 9000, true);
+    writeBmpHeaders(directory + "too-large.bmp", 9000, 9000);
     try {
         win32::Win32Backend backend(GetModuleHandleW(nullptr));
         Saver saver(backend.window(), backend.panel(), backend, backend.clock(),
@@ -92,8 +73,16 @@ int main(int argc, char** argv) {
                       !panel.visible() && lit == 0,
                   file + " is refused (" + error + "), the panel hidden, no light changed");
         }
-        SaverInternals::drawPicture(saver, directory + "pattern.bmp");
-        checkPanel(panel, designPanelArea(backend.window().mapping()));
+        SaverInternals::drawPicture(saver, argv[2]);
+        const PixelRect design = designPanelArea(backend.window().mapping());
+        const auto width = static_cast<Int32>(panel.innerWidth());
+        const auto height = static_cast<Int32>(panel.innerHeight());
+        check(panel.visible() && width == design.width() && height == design.height(),
+              "drawPicture shows the panel at its design size: " + std::to_string(width) + " x " +
+                  std::to_string(height) + " pixels");
+        check(panel.sample(width, 0) == kNoPixel && panel.sample(0, height) == kNoPixel &&
+                  panel.sample(-1, 0) == kNoPixel,
+              "beyond the panel's edges there is no pixel");
         wine_test::say("ready");
         backend.run();
     } catch (const RuntimeError& error) {

@@ -1,6 +1,7 @@
 #include "platform/memory/memory_backend.h"
 
 #include "common/constants.h"
+#include "platform/gdkpixbuf/picture_file.h"
 
 namespace lightmatrix {
 
@@ -27,7 +28,7 @@ MemoryBackend::MemoryBackend(const MemoryOptions& options)
                         std::chrono::duration<double>(now_.time_since_epoch()).count();
              }),
       window_(options.screenWidth, options.screenHeight, options.dpi, [this] { ended_ = true; }),
-      panel_(window_, panelArea(options)) {}
+      panel_(window_, panelArea(options), &loadPictureFile) {}
 
 std::unique_ptr<Timer> MemoryBackend::createTimer(Int32 periodMs, std::function<void()> tick) {
     return timers_.create(periodMs, std::move(tick));
@@ -55,18 +56,11 @@ std::int64_t MemoryBackend::lightingTicks() const {
 }
 
 void MemoryBackend::pressKey() {
-    if (ended_) return;
-    window_.press();
-    window_.repaint();
+    if (!ended_) window_.keyDown();
 }
 
 void MemoryBackend::pressMouse(Int32 x, Int32 y) {
-    if (ended_) return;
-    if (panel_.visible() && panel_.area().contains(x, y))
-        panel_.click();
-    else
-        window_.press();
-    window_.repaint();
+    if (!ended_) window_.mouseDown(x, y);
 }
 
 void MemoryBackend::post(std::function<void()> event) {

@@ -9,7 +9,6 @@
 #include "platform/common/tick_clock.h"
 #include "platform/event_loop.h"
 #include "platform/instance_check.h"
-#include "platform/memory/memory_picture_panel.h"
 #include "platform/memory/memory_window.h"
 
 namespace lightmatrix {
@@ -36,7 +35,7 @@ class MemoryBackend : public EventLoop, public InstanceCheck {
     explicit MemoryBackend(const MemoryOptions& options = {});
 
     MemoryWindow& window() { return window_; }
-    MemoryPicturePanel& panel() { return panel_; }
+    CompositedPanel& panel() { return panel_; }
     Clock& clock() { return clock_; }
     PcgGenerator& generator() { return generator_; }
     // What the screen shows of the window, every change drawn.
@@ -77,7 +76,7 @@ class MemoryBackend : public EventLoop, public InstanceCheck {
     DeadlineTimers timers_;
     TickClock clock_;
     MemoryWindow window_;
-    MemoryPicturePanel panel_;
+    CompositedPanel panel_;
     PcgGenerator generator_;
 };
 

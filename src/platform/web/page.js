@@ -78,10 +78,6 @@ var lightmatrixPage = (() => {
       const data = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
       context.putImageData(new ImageData(data, width, height), 0, 0, x, y, w, h);
     },
-    fillArea(x, y, w, h, red, green, blue) {
-      context.fillStyle = `rgb(${red}, ${green}, ${blue})`;
-      context.fillRect(x, y, w, h);
-    },
     showMessage(text) {
       message.textContent = text;
     },

@@ -57,18 +57,11 @@ bool WebBackend::frame() {
 }
 
 void WebBackend::keyDown() {
-    if (ended_) return;
-    window_.press();
-    window_.repaint();
+    if (!ended_) window_.keyDown();
 }
 
 void WebBackend::mouseDown(Int32 x, Int32 y) {
-    if (ended_) return;
-    if (panel_.visible() && panel_.area().contains(x, y))
-        panel_.click();
-    else
-        window_.press();
-    window_.repaint();
+    if (!ended_) window_.mouseDown(x, y);
 }
 
 }  // namespace lightmatrix

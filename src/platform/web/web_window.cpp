@@ -16,8 +16,6 @@ EM_JS(int, canvasWidth, (), { return lightmatrixPage.canvas.width; });
 EM_JS(int, canvasHeight, (), { return lightmatrixPage.canvas.height; });
 EM_JS(void, putPixels, (const void* rgba, int width, int height, int x, int y, int w, int h),
       { lightmatrixPage.putPixels(rgba, width, height, x, y, w, h); });
-EM_JS(void, fillArea, (int x, int y, int w, int h, int red, int green, int blue),
-      { lightmatrixPage.fillArea(x, y, w, h, red, green, blue); });
 
 // A Colour holds red in its low byte and nothing in its top one; in the
 // module's little-endian memory, with the top byte set, it reads as the
@@ -36,21 +34,10 @@ int blend(int value, int alpha, int under) {
 }  // namespace
 
 WebWindow::WebWindow(double dpi, std::function<void()> closed)
-    : FramebufferWindow(dpi, kButtonFace), whenClosed_(std::move(closed)), dpi_(dpi) {}
+    : CompositedWindow(dpi, std::move(closed)), dpi_(dpi) {}
 
 void WebWindow::maximise() {
     resize(canvasWidth(), canvasHeight());
-}
-
-void WebWindow::show() {
-    if (!closed_) beginShowing(true);
-}
-
-void WebWindow::close() {
-    if (closed_) return;
-    closed_ = true;
-    endShowing();
-    whenClosed_();
 }
 
 void WebWindow::canvasResized(Int32 width, Int32 height, double dpi) {
@@ -59,35 +46,21 @@ void WebWindow::canvasResized(Int32 width, Int32 height, double dpi) {
     if (dpi != dpi_) {
         dpi_ = dpi;
         setDpi(dpi);
-        if (panel_ != nullptr) panel_->placeAt(mapping());
+        if (panel() != nullptr) panel()->place(designPanelArea(mapping()));
     }
     expose(clientArea());
 }
 
-void WebWindow::present(const Raster& frame, const PixelRect& area) {
-    if (screen_.width != frame.width || screen_.height != frame.height)
-        screen_.resize(frame.width, frame.height, kBlack);
-    for (Int32 y = area.top; y < area.bottom; ++y)
-        std::copy_n(&frame.at(area.left, y), area.width(), &screen_.at(area.left, y));
-    // The panel lies over whatever the window draws.
-    if (panel_ != nullptr && panel_->visible())
-        panel_->drawOnto(screen_, area, panel_->area().left, panel_->area().top);
-    makeOpaque(screen_, area);
-    putPixels(screen_.pixels.data(), screen_.width, screen_.height, area.left, area.top,
-              area.width(), area.height());
-}
-
-void WebWindow::fill(const PixelRect& area, Colour colour) {
-    fillArea(area.left, area.top, area.width(), area.height(), redOf(colour), greenOf(colour),
-             blueOf(colour));
+void WebWindow::screenChanged(Raster& screen, const PixelRect& area) {
+    makeOpaque(screen, area);
+    putPixels(screen.pixels.data(), screen.width, screen.height, area.left, area.top, area.width(),
+              area.height());
 }
 
 WebPicturePanel::WebPicturePanel(WebWindow& window)
-    : FramebufferPanel(
+    : CompositedPanel(
           window, designPanelArea(window.mapping()),
-          [this](const std::string& name, Colour background) { return decode(name, background); }),
-      window_(window) {
-    window.attach(*this);
+          [this](const std::string& name, Colour background) { return decode(name, background); }) {
 }
 
 std::uint8_t* WebPicturePanel::pictureBuffer(Int32 width, Int32 height) {
@@ -98,10 +71,6 @@ std::uint8_t* WebPicturePanel::pictureBuffer(Int32 width, Int32 height) {
     if (pixels == 0 || pixels > kMaxPicturePixels) return nullptr;
     rgba_.resize(static_cast<std::size_t>(pixels) * 4);
     return rgba_.data();
-}
-
-void WebPicturePanel::placeAt(const PixelMapping& mapping) {
-    place(designPanelArea(mapping));
 }
 
 Raster WebPicturePanel::decode(const std::string& name, Colour background) {

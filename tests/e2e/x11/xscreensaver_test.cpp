@@ -145,5 +145,18 @@ TEST_F(XScreenSaverTest, EveryScreenShowsLightsThroughASwitchOfHacksUntilTheDaem
     EXPECT_TRUE(daemon_->running());
 }
 
+#ifdef LIGHTMATRIX_PACKAGE_DEB
+// The packaged program on its own: full screen until its first lights, and a
+// key ends it.
+TEST_F(XScreenSaverTest, TheUnpackedProgramRunsFullScreenUntilAKey) {
+    SaverSession session;
+    Process saver = Process::start({installedSaver()}, session.env());
+    EXPECT_GE(waitForLightsOf(session.display(), saver, 10, 30s).litDiscs, 10)
+        << saver.errorOutput();
+    ASSERT_TRUE(session.xdotool({"key", "space"}));
+    EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();
+}
+#endif
+
 }  // namespace
 }  // namespace lightmatrix::x11_test

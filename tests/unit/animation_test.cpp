@@ -11,12 +11,14 @@ namespace {
 
 using testing_support::RunningProgram;
 
-// Hands out the draws a test asks for and remembers every reseed.
+// Hands out the draws a test asks for (0.5 when it asked for no more) and
+// remembers every reseed.
 struct ScriptedGenerator : Generator {
     std::deque<float> draws;
     std::vector<float> seeds;
     void reseed(float seed) override { seeds.push_back(seed); }
     float next() override {
+        if (draws.empty()) return 0.5f;
         const float value = draws.front();
         draws.pop_front();
         return value;
@@ -110,6 +112,18 @@ TEST(Generator, EqualSeedsGiveEqualDrawsSpreadEvenlyOverTheUnitInterval) {
         ++buckets[static_cast<std::size_t>(v * 10)];
     }
     for (const int count : buckets) EXPECT_NEAR(count, 20000, 2000);
+}
+
+TEST(ClearingTick, TheLightingTicksKeepTheirTimesThroughAClearInALateWake) {
+    // At 40 frames a second the clear at 360 s runs in a wake at 360.01 s,
+    // where it switches the lighting timer off and on; the tick due at
+    // 360.01 s still runs then, and every tick keeps its place on the 10 ms grid.
+    ScriptedProgram program(/*startSeconds=*/0, /*refreshRate=*/40);
+    program.memory.advance(360'200);
+    const std::vector<float>& seeds = program.generator.seeds;
+    ASSERT_GT(seeds.size(), 36010u);
+    for (std::size_t i = 35990; i < seeds.size(); ++i)
+        ASSERT_NEAR(seeds[i], static_cast<float>(i + 1) / 100, 1e-3) << i;
 }
 
 TEST(ClearingTick, ClearsOnEverySixthTickAndCountsAround) {

@@ -6,20 +6,23 @@ namespace lightmatrix {
 
 class DeadlineTimers::Handle : public Timer {
   public:
-    Handle(std::shared_ptr<Entry> entry, Now now)
-        : entry_(std::move(entry)), now_(std::move(now)) {}
+    Handle(std::shared_ptr<Entry> entry, const DeadlineTimers& timers)
+        : entry_(std::move(entry)), timers_(timers) {}
     ~Handle() override { entry_->alive = false; }
 
     void setEnabled(bool on) override {
-        // Switching a timer on starts a fresh period.
-        if (on && !entry_->on) entry_->due = now_() + entry_->period;
+        // Switching a timer on starts a fresh period: from now, or, in a
+        // tick, from when that tick fell due, as a wake at every deadline
+        // would have it.
+        if (on && !entry_->on)
+            entry_->due = timers_.runningTickDue().value_or(timers_.now()) + entry_->period;
         entry_->on = on;
     }
     bool enabled() const override { return entry_->on; }
 
   private:
     std::shared_ptr<Entry> entry_;
-    Now now_;
+    const DeadlineTimers& timers_;
 };
 
 std::unique_ptr<Timer> DeadlineTimers::create(Int32 periodMs, std::function<void()> tick) {
@@ -27,7 +30,7 @@ std::unique_ptr<Timer> DeadlineTimers::create(Int32 periodMs, std::function<void
     auto entry =
         std::make_shared<Entry>(Entry{period, true, true, false, now_() + period, std::move(tick)});
     entries_.push_back(entry);
-    return std::make_unique<Handle>(std::move(entry), now_);
+    return std::make_unique<Handle>(std::move(entry), *this);
 }
 
 std::optional<DeadlineTimers::Clock::time_point> DeadlineTimers::nextWake() const {

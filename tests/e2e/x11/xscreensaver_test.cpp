@@ -47,16 +47,17 @@ class XScreenSaverTest : public ::testing::Test {
         const std::string description = xml.str();
         ASSERT_TRUE(
             std::regex_search(description, name, std::regex("<screensaver name=\"([^\"]+)\"")));
-        std::string hack = name[1];
+        std::ostringstream hack;
+        hack << name[1];
         if (std::regex_search(description, command, std::regex("<command arg=\"([^\"]*)\"")))
-            hack += " " + command[1].str();
+            hack << ' ' << command[1];
         // nobody must reach the program and its own folders.
         fs::permissions(top, fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
         fs::create_directories(home_ / "run");
         std::ofstream(home_ / ".xscreensaver")
             << "mode:\tone\nselected:\t0\nlock:\tFalse\nfade:\tFalse\nunfade:\tFalse\n"
                "splash:\tFalse\ntimeout:\t1:00:00\nprograms:\t\\\n\t"
-            << hack << "\t\\n\\\n\n";
+            << hack.str() << "\t\\n\\\n\n";
         for (const auto& path : {home_, home_ / "run", home_ / ".xscreensaver"})
             ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     }

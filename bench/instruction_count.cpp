@@ -6,7 +6,8 @@
 // then the "totals:" line of the callgrind output divided by the count.
 // Operations: tick (a lighting tick with its cell's repaint), clear (clear()
 // on a fully lit matrix, with every cell's repaint), start (start-up with the
-// first full frame).
+// first full frame), second (a simulated second on a 60 Hz display: 60 wakes,
+// 100 lighting ticks, a repaint a wake).
 
 #include <valgrind/callgrind.h>
 
@@ -36,6 +37,20 @@ int count(const std::string& operation, int n) {
         return 0;
     }
 
+    if (operation == "second") {
+        MemoryBackend memory(MemoryOptions{.refreshRate = 60});
+        Saver saver(memory.window(), memory.panel(), memory, memory.clock(), memory.generator());
+        saver.load("", memory);
+        memory.advance(1000);  // the first wakes, as in every later second
+        CALLGRIND_TOGGLE_COLLECT;
+        for (int i = 0; i < n; ++i) {
+            memory.advance(1000);
+            (void)memory.screen();
+        }
+        CALLGRIND_TOGGLE_COLLECT;
+        return 0;
+    }
+
     MemoryBackend memory;
     SteppingClock clock;
     Saver saver(memory.window(), memory.panel(), memory, clock, memory.generator());
@@ -60,7 +75,7 @@ int count(const std::string& operation, int n) {
         }
         return 0;
     }
-    std::fprintf(stderr, "usage: lightmatrix_instructions tick|clear|start COUNT\n");
+    std::fprintf(stderr, "usage: lightmatrix_instructions tick|clear|start|second COUNT\n");
     return 2;
 }
 
@@ -69,7 +84,7 @@ int count(const std::string& operation, int n) {
 
 int main(int argc, char** argv) {
     if (argc != 3 || std::atoi(argv[2]) < 1) {
-        std::fprintf(stderr, "usage: lightmatrix_instructions tick|clear|start COUNT\n");
+        std::fprintf(stderr, "usage: lightmatrix_instructions tick|clear|start|second COUNT\n");
         return 2;
     }
     return lightmatrix::count(argv[1], std::atoi(argv[2]));

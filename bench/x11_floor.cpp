@@ -1,22 +1,33 @@
 // The least an X11 program can do that shows what the screen saver shows: a
-// full-screen black window where, every 10 ms, one small square takes a new
-// colour and is sent to the server at once. It has no logic, no timers of its
+// full-screen black window where one small square takes a new colour 100 times
+// a second, each sent to the server at once. It has no logic, no timers of its
 // own and no event handling beyond the first expose. bench/process/x11.sh runs
-// it beside the screen saver: its CPU is the floor the machine sets for one
-// wake-up and one request a tick.
+// it beside the screen saver: its CPU is the floor the machine sets for
+// showing 100 changes a second.
 //
-//   lightmatrix_x11_floor SECONDS
+// By default it wakes for every square, every 10 ms. Given a number of wakes
+// a second (60, a display's frame), it wakes that often, on deadlines, and
+// draws at each wake the squares that fell due since the last, then flushes
+// once: the least an X11 program costs that wakes once a frame.
+//
+//   lightmatrix_x11_floor SECONDS [WAKES_PER_SECOND]
 
 #include <X11/Xlib.h>
 #include <time.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+constexpr long kSquaresPerSecond = 100;
+}  // namespace
+
 int main(int argc, char** argv) {
-    const long seconds = argc == 2 ? std::atol(argv[1]) : 0;
-    if (seconds <= 0) {
-        std::fprintf(stderr, "usage: lightmatrix_x11_floor SECONDS\n");
+    const long seconds = argc >= 2 ? std::atol(argv[1]) : 0;
+    const long rate = argc >= 3 ? std::atol(argv[2]) : kSquaresPerSecond;
+    if (argc > 3 || seconds <= 0 || rate <= 0 || rate > kSquaresPerSecond) {
+        std::fprintf(stderr, "usage: lightmatrix_x11_floor SECONDS [WAKES_PER_SECOND]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -40,20 +51,25 @@ int main(int argc, char** argv) {
     do XNextEvent(display, &event);
     while (event.type != Expose);
 
-    timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
+    constexpr long long kSecond = 1'000'000'000;
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    const long long origin = start.tv_sec * kSecond + start.tv_nsec;
     unsigned state = 1;
-    for (long tick = 0; tick < seconds * 100; ++tick) {
-        deadline.tv_nsec += 10'000'000;
-        if (deadline.tv_nsec >= 1'000'000'000) {
-            deadline.tv_nsec -= 1'000'000'000;
-            ++deadline.tv_sec;
+    long long drawn = 0;
+    for (long long wake = 1; wake <= seconds * rate; ++wake) {
+        const long long due = origin + wake * kSecond / rate;
+        const timespec deadline{static_cast<time_t>(due / kSecond),
+                                static_cast<long>(due % kSecond)};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
         }
-        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
-        state = state * 1664525u + 1013904223u;
-        XSetForeground(display, gc, state >> 8);
-        XFillRectangle(display, window, gc, static_cast<int>((state >> 4) % 800),
-                       static_cast<int>((state >> 14) % 600), 7, 7);
+        // Every square due by this wake's deadline, then one flush.
+        for (const long long squares = wake * kSquaresPerSecond / rate; drawn < squares; ++drawn) {
+            state = state * 1664525u + 1013904223u;
+            XSetForeground(display, gc, state >> 8);
+            XFillRectangle(display, window, gc, static_cast<int>((state >> 4) % 800),
+                           static_cast<int>((state >> 14) % 600), 7, 7);
+        }
         XFlush(display);
     }
     XCloseDisplay(display);

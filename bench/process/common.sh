@@ -30,20 +30,114 @@ start_xvfb() {
     rm -f "$fd_file"
 }
 
-# CPU time of a process so far, in clock ticks (utime + stime of /proc/PID/stat).
-cpu_ticks() {
-    local stat
-    stat=$(cat "/proc/$1/stat" 2>/dev/null) || { echo 0; return; }
-    # The command name may hold blanks: the fields we want follow its ")".
-    set -- ${stat##*) }
-    echo $(( ${12} + ${13} ))
+# The scheduler's figures of a process so far, summed over its threads:
+# "CPU_NS SLICES VOLUNTARY INVOLUNTARY TICKS WAIT_NS". CPU_NS, WAIT_NS and
+# SLICES are the three numbers of /proc/PID/task/TID/schedstat: nanoseconds on
+# a CPU, nanoseconds waiting on a runqueue for one (ready to run, the CPUs
+# busy), and timeslices run, that is times the thread was put on a CPU, which
+# counts its wake-ups. VOLUNTARY and INVOLUNTARY are the thread's context switches of
+# /proc/PID/task/TID/status: the times it went to sleep, and the times it was
+# taken off a CPU while it could still run (preemption). These count the
+# threads alive when read; a thread that ends takes its figures with it.
+# TICKS is utime + stime of /proc/PID/stat in clock ticks, coarser but kept
+# for the whole process, ended threads included. Several pids, joined by
+# commas, are added up. Empty when a process has gone.
+sched_figures() {
+    local pid t cpu=0 slices=0 voluntary=0 involuntary=0 ticks=0 waited=0 schedstat status stat
+    local sleeps=$'\n''voluntary_ctxt_switches:[[:space:]]*([0-9]+)'
+    local preempted='nonvoluntary_ctxt_switches:[[:space:]]*([0-9]+)'
+    for pid in ${1//,/ }; do
+        { stat=$(<"/proc/$pid/stat"); } 2>/dev/null || { echo; return; }
+        # The command name may hold blanks: the fields wanted follow its ")".
+        read -r -a stat <<<"${stat##*) }"
+        ticks=$(( ticks + stat[11] + stat[12] ))
+        for t in /proc/"$pid"/task/*; do
+            # Each file read whole, in one go: read line by line, a file of
+            # /proc is made again at every seek and its lines can shift.
+            { schedstat=$(<"$t/schedstat") && status=$(<"$t/status"); } 2>/dev/null || continue
+            read -r -a schedstat <<<"$schedstat"
+            cpu=$(( cpu + schedstat[0] ))
+            waited=$(( waited + schedstat[1] ))
+            slices=$(( slices + schedstat[2] ))
+            [[ $status =~ $sleeps ]] && voluntary=$(( voluntary + BASH_REMATCH[1] ))
+            [[ $status =~ $preempted ]] && involuntary=$(( involuntary + BASH_REMATCH[1] ))
+        done
+    done
+    echo "$cpu $slices $voluntary $involuntary $ticks $waited"
 }
 
-# CPU time in nanoseconds from the scheduler (/proc/PID/schedstat), finer
-# than clock ticks; empty where the kernel does not provide it.
-cpu_ns() {
-    local first
-    read -r first _ <"/proc/$1/schedstat" 2>/dev/null && echo "$first"
+# The bare loops that run beside everything a script measures, as
+# "label:pid" entries: started by start_bare_loops, measured in every window.
+bare_entries=()
+
+# Starts the bare loop (lightmatrix_bare_loop) at 100 and at 60 wakes a
+# second; they run until the script ends.
+start_bare_loops() {
+    local binary=$1 rate
+    [ -n "$binary" ] || return 0
+    for rate in 100 60; do
+        "$binary" "$rate" &
+        started_pids+=("$!")
+        bare_entries+=("bare$rate:$!")
+    done
+}
+
+# The machine's CPU time so far, all CPUs, from the first line of /proc/stat:
+# "BUSY IDLE" in clock ticks (idle counts iowait too).
+machine_ticks() {
+    local cpu user nice system idle iowait irq softirq steal _
+    read -r cpu user nice system idle iowait irq softirq steal _ </proc/stat
+    echo "$(( user + nice + system + irq + softirq + steal )) $(( idle + iowait ))"
+}
+
+# A measured window of SECONDS: the scheduler's figures of the processes
+# named by "label:pid[,pid...]" entries, of the X server and of the bare
+# loops, at its start and at its end. Prints NAME_ms, NAME_machine_busy_percent
+# (how busy the machine's CPUs were, all of them, anyone's processes) and, for
+# each entry, NAME[_label]_cpu_percent (% of one core),
+# NAME[_label]_wakes_per_second (timeslices), NAME[_label]_voluntary_per_second
+# and NAME[_label]_involuntary_per_second, NAME[_label]_waited_ms_per_second
+# (on a runqueue), and NAME[_label]_cpu_percent_by_ticks (from /proc/PID/stat,
+# ended threads included). An empty label gives NAME_... .
+measure_window() {
+    local name=$1 seconds=$2
+    shift 2
+    local entries=("$@" "xserver:$xvfb_pid" "${bare_entries[@]}")
+    local -A before after
+    local e t0 t1 ms key m0 m1
+    for e in "${entries[@]}"; do before[$e]=$(sched_figures "${e#*:}"); done
+    m0=$(machine_ticks)
+    t0=$(now_ms)
+    sleep "$seconds"
+    t1=$(now_ms)
+    m1=$(machine_ticks)
+    for e in "${entries[@]}"; do after[$e]=$(sched_figures "${e#*:}"); done
+    ms=$(( t1 - t0 ))
+    echo "${name}_ms=$ms"
+    awk -v k="$name" -v a="$m0" -v b="$m1" 'BEGIN {
+        split(a, x, " "); split(b, y, " ")
+        all = (y[1] - x[1]) + (y[2] - x[2])
+        if (all > 0) printf "%s_machine_busy_percent=%.1f\n", k, (y[1] - x[1]) * 100 / all }'
+    for e in "${entries[@]}"; do
+        key=$name${e%%:*}
+        [ -n "${e%%:*}" ] && key=${name}_${e%%:*}
+        awk -v k="$key" -v a="${before[$e]}" -v b="${after[$e]}" -v ms="$ms" \
+            -v hz="$(getconf CLK_TCK)" 'BEGIN {
+            n = split(a, x, " "); m = split(b, y, " ")
+            if (n < 6 || m < 6 || ms <= 0) {
+                printf "%s_cpu_percent=\n%s_wakes_per_second=\n", k, k
+                printf "%s_voluntary_per_second=\n%s_involuntary_per_second=\n", k, k
+                printf "%s_waited_ms_per_second=\n%s_cpu_percent_by_ticks=\n", k, k
+                exit
+            }
+            printf "%s_cpu_percent=%.3f\n", k, (y[1] - x[1]) / 10000 / ms
+            printf "%s_wakes_per_second=%.1f\n", k, (y[2] - x[2]) * 1000 / ms
+            printf "%s_voluntary_per_second=%.1f\n", k, (y[3] - x[3]) * 1000 / ms
+            printf "%s_involuntary_per_second=%.1f\n", k, (y[4] - x[4]) * 1000 / ms
+            printf "%s_waited_ms_per_second=%.2f\n", k, (y[6] - x[6]) / ms / 1000
+            printf "%s_cpu_percent_by_ticks=%.3f\n", k, (y[5] - x[5]) / hz * 100000 / ms
+        }'
+    done
 }
 
 # A field in kB from /proc/PID/status (VmRSS, VmHWM).
@@ -57,16 +151,10 @@ stat_value() {
     tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -n1
 }
 
-# Percent of one core: ticks over a wall time in milliseconds.
-percent_of_core() {
-    awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v ms="$2" 'BEGIN { printf "%.3f", t / hz * 100000 / ms }'
-}
-percent_of_core_ns() {
-    awk -v ns="$1" -v ms="$2" 'BEGIN { if (ns == "") print ""; else printf "%.3f", ns / 10000 / ms }'
-}
-
+# Milliseconds of the wall clock, without a process of its own.
 now_ms() {
-    date +%s%3N
+    local t=${EPOCHREALTIME/[.,]/}
+    echo $(( t / 1000 ))
 }
 
 # Waits up to $2 seconds for process $1 to end; true if it did.
@@ -77,15 +165,6 @@ wait_gone() {
         sleep 0.1
     done
     return 1
-}
-
-# The X server's CPU over 5 s with nothing of ours running, % of one core.
-xserver_idle_percent() {
-    local before after
-    before=$(cpu_ticks "$xvfb_pid")
-    sleep 5
-    after=$(cpu_ticks "$xvfb_pid")
-    percent_of_core $(( after - before )) 5000
 }
 
 # Sets ticks, run_ms and first from a program's run figures (empty if absent).
@@ -101,4 +180,15 @@ read_run_figures() {
 tick_rates() {
     echo "ticks_per_second=$(awk -v t="$ticks" -v ms="$run_ms" -v f="$first" 'BEGIN { if (t != "" && f >= 0 && ms - f > 0) printf "%.2f", t * 1000 / (ms - f) }')"
     echo "ticks_per_second_by_run_ms=$(awk -v t="$ticks" -v ms="$run_ms" 'BEGIN { if (ms > 0) printf "%.2f", t * 1000 / ms }')"
+}
+
+# The figures of a program's run, as key=value lines with a prefix: ticks,
+# run_ms, first_frame_ms and the tick rates.
+run_figures() {
+    local prefix=$1
+    read_run_figures "$2"
+    echo "${prefix}ticks=$ticks"
+    echo "${prefix}run_ms=$run_ms"
+    echo "${prefix}first_frame_ms=$first"
+    tick_rates | sed "s/^/$prefix/"
 }

@@ -19,6 +19,10 @@ log="$result.log"
 
 work=$(mktemp -d)
 cleanups+=("rm -rf '$work'")
+# The program's instance lock in a runtime directory of its own, so that it
+# neither meets nor blocks another instance on this machine.
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
 start_xvfb 1280x1024
 
 stats="$work/stats"

@@ -69,8 +69,11 @@ void Win32Backend::processPendingEvents() {
 }
 
 void Win32Backend::run() {
+    // A wait that ran out found no message, and then the next round need not
+    // look for one: under Wine every look is a round trip to the wineserver.
+    bool messages = true;
     while (!ended_) {
-        dispatchWaiting();
+        if (messages) dispatchWaiting();
         wakeTimers();
         if (ended_) break;
         DWORD timeout = INFINITE;
@@ -79,7 +82,8 @@ void Win32Backend::run() {
                 std::chrono::ceil<std::chrono::milliseconds>(*wake - DeadlineTimers::Clock::now());
             timeout = static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 60'000));
         }
-        MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        messages = MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT,
+                                               MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
     }
 }
 

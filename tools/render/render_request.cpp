@@ -25,7 +25,7 @@ const char* const kUsage =
     "  --hline ROW,COL,LEN,COLOR   drawHorLine(ROW, COL, LEN, COLOR)\n"
     "  --vline ROW,COL,LEN,COLOR   drawVerLine(ROW, COL, LEN, COLOR)\n"
     "  --clear                     clear()\n"
-    "  --picture PATH              drawPicture(Picture1, PATH)\n"
+    "  --picture PATH              drawPicture(the picture panel, PATH)\n"
     "  --click-panel               a mouse click on the middle of the picture panel\n"
     "\n"
     "COLOR is a decimal colour value (0x00BBGGRR) or #RRGGBB.\n"

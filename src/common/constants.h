@@ -28,6 +28,11 @@ constexpr Colour kBackground = kBlack;
 constexpr Colour kButtonFace = 0x00F0F0F0;
 
 constexpr double kTwipsPerInch = 1440;
+// The logical DPI of an ordinary display, where a pixel is 15 twips.
+constexpr double kStandardDpi = 96;
+
+// The largest picture the panel takes: 64 megapixels (256 MiB of pixels).
+constexpr long long kMaxPicturePixels = 64LL * 1024 * 1024;
 
 // The window's design: title and client size when not maximised.
 constexpr const char* kWindowTitle = "Form1";

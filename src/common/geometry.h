@@ -6,6 +6,13 @@
 
 namespace lightmatrix {
 
+// A width and a height in pixels.
+struct PixelSize {
+    Int32 width = 0;
+    Int32 height = 0;
+    bool operator==(const PixelSize&) const = default;
+};
+
 // A rectangle of pixels, as [left, right) x [top, bottom).
 struct PixelRect {
     Int32 left = 0;

@@ -7,7 +7,10 @@
 namespace lightmatrix {
 
 // The kinds of run-time error the program can raise. Each leaves the operation
-// that raised it at once; nothing is caught except inside clear().
+// that raised it at once and passes to its caller. The saver catches them
+// only inside clear(); the rest reach the top of the program, which reports
+// one line and ends (runProgram, each backend's entry point), except on the
+// page, which tells of a picture it could not load and goes on.
 enum class ErrorKind {
     InvalidArgument,    // invalid procedure call or argument
     Overflow,           // an integer result or conversion outside its type

@@ -4,19 +4,21 @@
 
 #include "common/checked.h"
 #include "common/colour.h"
-#include "platform/lights.h"
+#include "platform/common/lights.h"
 
 namespace lightmatrix {
 
-// The program's one window, made hidden. It draws its lights itself; closing
-// it ends the program.
+// The program's one window, made hidden. It draws its lights itself: a
+// changed light shows at the window's next repaint. Closing it ends the
+// program.
 class Window {
   public:
     virtual ~Window() = default;
 
     virtual void setBackColour(Colour colour) = 0;
     virtual Colour backColour() const = 0;
-    // Covers the screen.
+    // Covers the screen: the primary monitor, and every other monitor with a
+    // cover in the background colour.
     virtual void maximise() = 0;
     virtual void show() = 0;
     virtual void close() = 0;
@@ -28,7 +30,8 @@ class Window {
 
     virtual Lights& lights() = 0;
 
-    // `handler` runs whenever a key or a mouse button goes down on the window.
+    // `handler` runs whenever a key or a mouse button goes down on the window
+    // (or a cover), the shown picture panel excepted.
     virtual void onPress(std::function<void()> handler) = 0;
 };
 

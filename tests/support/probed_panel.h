@@ -27,6 +27,9 @@ struct ProbedPanel : PicturePanel {
         return panel.sample(x, y);
     }
     void onClick(std::function<void()> handler) override { panel.onClick(std::move(handler)); }
+    void onPictureChosen(std::function<void(const std::string&)> handler) override {
+        panel.onPictureChosen(std::move(handler));
+    }
 
     PicturePanel& panel;
     std::optional<float> width;

@@ -25,23 +25,21 @@ struct ScriptedGenerator : Generator {
     }
 };
 
+// The saver drawing from a ScriptedGenerator.
 struct ScriptedProgram {
     explicit ScriptedProgram(double startSeconds = 0, double refreshRate = 0)
-        : memory(MemoryOptions{.startSeconds = startSeconds, .refreshRate = refreshRate}),
-          saver(memory.window(), memory.panel(), memory, memory.clock(), generator) {
-        saver.load("", memory);
-    }
+        : program(MemoryOptions{.startSeconds = startSeconds, .refreshRate = refreshRate}, "", true,
+                  &generator) {}
     // One lighting tick with the draws for the row, the column and the colour.
     void tick(float row, float column, float colour) {
         generator.draws = {row, column, colour};
-        saver.onLightingTick();
+        program.memory.advance(10);
         EXPECT_TRUE(generator.draws.empty());
     }
-    Colour fill(Int16 k) { return memory.window().lights().colour(k); }
+    Colour fill(Int16 k) { return program.fill(k); }
 
-    MemoryBackend memory;
     ScriptedGenerator generator;
-    Saver saver;
+    RunningProgram program;
 };
 
 TEST(LightingTick, TheDrawsPickRowColumnAndColourRoundedToEven) {
@@ -71,7 +69,7 @@ TEST(LightingTick, ReseedsFromTheClockOnEveryTickAndTheClockWrapsAtMidnight) {
     ScriptedProgram program(/*startSeconds=*/86399.975);
     for (int i = 0; i < 3; ++i)
         program.generator.draws.insert(program.generator.draws.end(), {0.1f, 0.1f, 0.1f});
-    program.memory.advance(30);
+    program.program.memory.advance(30);
     ASSERT_EQ(program.generator.seeds.size(), 3u);
     EXPECT_FLOAT_EQ(program.generator.seeds[0], 86399.985f);
     EXPECT_FLOAT_EQ(program.generator.seeds[1], 86399.995f);
@@ -84,16 +82,29 @@ TEST(LightingTick, AWakeRunsEveryTickDueEachAtItsOwnTimeAndRepaintsOnce) {
     ScriptedProgram program(/*startSeconds=*/100, /*refreshRate=*/100.0 / 3);
     program.generator.draws = {0.1f, 0.1f, 0.1f, 0.2f, 0.2f, 0.2f,
                                0.3f, 0.3f, 0.3f, 0.4f, 0.4f, 0.4f};
-    program.memory.advance(40);
+    program.program.memory.advance(40);
     EXPECT_EQ(program.generator.seeds, (std::vector<float>{100.01f, 100.02f, 100.03f, 100.04f}));
-    EXPECT_EQ(program.memory.framesShown(), 2);
+    EXPECT_EQ(program.program.memory.wakes(), 2);
 
     // 60 wakes a second keep the 100 ticks a second: the one due at the end
     // of the ten seconds may wait for the next frame.
     RunningProgram paced(MemoryOptions{.refreshRate = 60});
     paced.memory.advance(10'000);
-    EXPECT_NEAR(static_cast<double>(paced.memory.lightingTicks()), 1000, 1);
-    EXPECT_LE(paced.memory.framesShown(), 600);
+    EXPECT_NEAR(static_cast<double>(paced.saver.lightingTicks()), 1000, 1);
+    EXPECT_LE(paced.memory.wakes(), 600);
+    // Each wake repaints: the screen shows every light as it stands.
+    EXPECT_TRUE(paced.memory.screen().pixels == paced.drawnAfresh().pixels);
+}
+
+TEST(LightingTick, AStoppedProcessDropsTheTicksItMissedAndKeepsItsTimesAfter) {
+    ScriptedProgram program(/*startSeconds=*/100);
+    program.program.memory.advance(20);
+    program.program.memory.stall(5000);
+    program.program.memory.advance(30);
+    // Ticks at 10 and 20 ms; after five seconds stopped, one at 5020 ms for
+    // all it missed, then one every 10 ms from there.
+    EXPECT_EQ(program.generator.seeds,
+              (std::vector<float>{100.01f, 100.02f, 105.02f, 105.03f, 105.04f, 105.05f}));
 }
 
 TEST(Generator, EqualSeedsGiveEqualDrawsSpreadEvenlyOverTheUnitInterval) {
@@ -119,43 +130,27 @@ TEST(ClearingTick, TheLightingTicksKeepTheirTimesThroughAClearInALateWake) {
     // where it switches the lighting timer off and on; the tick due at
     // 360.01 s still runs then, and every tick keeps its place on the 10 ms grid.
     ScriptedProgram program(/*startSeconds=*/0, /*refreshRate=*/40);
-    program.memory.advance(360'200);
+    program.program.memory.advance(360'200);
     const std::vector<float>& seeds = program.generator.seeds;
     ASSERT_GT(seeds.size(), 36010u);
     for (std::size_t i = 35990; i < seeds.size(); ++i)
         ASSERT_NEAR(seeds[i], static_cast<float>(i + 1) / 100, 1e-3) << i;
 }
 
-TEST(ClearingTick, ClearsOnEverySixthTickAndCountsAround) {
-    RunningProgram program;
-    Saver& saver = program.saver;
-    saver.highlight(3, 3, 255);
-    for (int i = 1; i <= 5; ++i) saver.onClearingTick();
-    EXPECT_EQ(saver.clearingCount, 5);
-    EXPECT_EQ(program.fill(363), 255);
-    saver.onClearingTick();
-    EXPECT_EQ(saver.clearingCount, 0);
-    EXPECT_EQ(program.fill(363), kBlack);
-    saver.onClearingTick();
-    EXPECT_EQ(saver.clearingCount, 1);
-}
-
-int litMatrixLights(RunningProgram& program) {
-    int lit = 0;
-    for (Int16 k = 1; k <= 10800; ++k) lit += program.fill(k) != kBlack;
-    return lit;
+// The matrix lights not black.
+std::size_t litMatrixLights(RunningProgram& program) {
+    return program.lit().size() - program.lit().count(0);
 }
 
 TEST(WholeProgram, LightsPileUpForSixMinutesThenGoDarkAndStartAgain) {
     RunningProgram program(MemoryOptions{.startSeconds = 12 * 3600 + 0.003});
     MemoryBackend& memory = program.memory;
     memory.advance(1000);
-    const int afterOneSecond = litMatrixLights(program);
-    EXPECT_GT(afterOneSecond, 80);  // 100 ticks, a few landing outside or twice
-    EXPECT_LE(afterOneSecond, 100);
+    const std::size_t afterOneSecond = litMatrixLights(program);
+    EXPECT_GT(afterOneSecond, 80u);  // 100 ticks, a few landing outside or twice
+    EXPECT_LE(afterOneSecond, 100u);
 
     memory.advance(59000);
-    EXPECT_EQ(program.saver.clearingCount, 1);
     program.saver.highlight(0, 0, rgb(9, 9, 9));  // clearing leaves the template alone
     memory.advance(5 * 60000 - 1);                // just before the sixth clearing tick
     EXPECT_GT(litMatrixLights(program), afterOneSecond * 20);
@@ -163,12 +158,16 @@ TEST(WholeProgram, LightsPileUpForSixMinutesThenGoDarkAndStartAgain) {
     // At 360000 ms the lighting tick due then runs first (its timer was made
     // first), then the clearing: nothing stays lit.
     memory.advance(1);
-    EXPECT_EQ(program.saver.clearingCount, 0);
-    EXPECT_EQ(litMatrixLights(program), 0);
+    EXPECT_EQ(litMatrixLights(program), 0u);
     for (const Colour pixel : memory.screen().pixels) ASSERT_EQ(pixel, kBlack);
     EXPECT_NE(program.fill(0), kBlack);
     memory.advance(2000);
-    EXPECT_GT(litMatrixLights(program), 100);
+    EXPECT_GT(litMatrixLights(program), 100u);
+    // The next clearing comes six minutes later.
+    memory.advance(6 * 60000 - 2001);
+    EXPECT_GT(litMatrixLights(program), 100u);
+    memory.advance(1);
+    EXPECT_EQ(litMatrixLights(program), 0u);
 }
 
 TEST(WholeProgram, TheSameStartTimeGivesTheSameFrame) {

@@ -9,10 +9,10 @@ namespace {
 using testing_support::errorFrom;
 using testing_support::RunningProgram;
 
+// The indices of the lights not black.
 std::vector<Int16> litLights(RunningProgram& program) {
     std::vector<Int16> lit;
-    for (Int16 k = 0; k <= 10800; ++k)
-        if (program.lights().exists(k) && program.fill(k) != kBlack) lit.push_back(k);
+    for (const auto& [k, colour] : program.lit()) lit.push_back(k);
     return lit;
 }
 
@@ -57,18 +57,19 @@ TEST(Highlight, OverflowAndMissingLightsFailWithoutColouringAnything) {
     EXPECT_TRUE(litLights(program).empty());
 }
 
-TEST(Clear, ResetsLightsOneToTheLastToTheBackgroundAndTurnsTheLightingTimerOn) {
+TEST(Clear, ResetsLightsOneToTheLastToTheBackgroundAndLeavesTheLightingTimerOn) {
     RunningProgram program;
     Saver& saver = program.saver;
     saver.highlight(0, 0, 255);  // the template light, hidden under light 1
     saver.drawHorLine(0, 1, 10799, 99);
     program.lights().remove(17);
-    saver.lightingTimer->setEnabled(false);
     saver.clear();
     // A missing light is skipped; the rest are reset, the template is not.
     EXPECT_EQ(litLights(program), std::vector<Int16>{0});
-    EXPECT_TRUE(saver.lightingTimer->enabled());
-    for (const Colour pixel : program.memory.screen().pixels) ASSERT_EQ(pixel, kBlack);
+    for (const Colour pixel : program.screen().pixels) ASSERT_EQ(pixel, kBlack);
+    // The lighting timer ticks on: a second lights about a hundred.
+    program.memory.advance(1000);
+    EXPECT_GT(program.lit().size(), 50u);
 
     // The background is read afresh.
     program.memory.window().setBackColour(rgb(0, 0, 40));
@@ -79,10 +80,12 @@ TEST(Clear, ResetsLightsOneToTheLastToTheBackgroundAndTurnsTheLightingTimerOn) {
     // Rows times columns beyond 16 bits: nothing to loop over, the timer still on.
     saver.highlight(2, 2, 7);
     saver.rowCount = 300;
-    saver.lightingTimer->setEnabled(false);
     saver.clear();
     EXPECT_EQ(program.fill(242), 7);
-    EXPECT_TRUE(saver.lightingTimer->enabled());
+    saver.rowCount = 90;
+    const auto ticks = saver.lightingTicks();
+    program.memory.advance(1000);
+    EXPECT_EQ(saver.lightingTicks(), ticks + 100);
 }
 
 TEST(LineDrawing, HorizontalRunsColourLengthPlusOneLightsAcrossRowEndsUpToAFailure) {

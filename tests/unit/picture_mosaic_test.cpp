@@ -5,7 +5,8 @@
 #include <map>
 #include <set>
 
-#include "platform/gdkpixbuf/picture_file.h"
+#include "platform/common/picture_loading.h"
+#include "platform/gdkpixbuf/pixbuf_decoder.h"
 #include "support/error_kind.h"
 #include "support/probed_panel.h"
 #include "support/running_program.h"
@@ -16,6 +17,7 @@ namespace {
 
 using testing_support::errorFrom;
 using testing_support::ProbedPanel;
+using testing_support::RunningProgram;
 using testing_support::ScratchDir;
 using ColourAt = std::function<Colour(Int32 x, Int32 y)>;
 
@@ -45,55 +47,39 @@ std::string corpus(const std::string& name) {
     return std::string(LIGHTMATRIX_SOURCE_DIR) + "/fuzz/corpus/" + name;
 }
 
+Raster decoded(const std::string& name) {
+    PixbufDecoder decoder;
+    return loadPicture(decoder, corpus(name), kButtonFace);
+}
+
 TEST(PictureFile, EveryFormatDecodesToTheSamePixelsAndBrokenFilesAreRefused) {
-    const Raster reference = loadPictureFile(corpus("nine-by-six.ppm"), kButtonFace);
+    const Raster reference = decoded("nine-by-six.ppm");
     ASSERT_EQ(std::pair(reference.width, reference.height), std::pair(9, 6));
     EXPECT_EQ(reference.at(8, 5), rgb(8 * 28, 5 * 40, 64));
     for (const char* name : {"rgb.png", "rgb.bmp", "nine-by-six.tif"})
-        EXPECT_EQ(loadPictureFile(corpus(name), kButtonFace).pixels, reference.pixels) << name;
-    // Transparent pixels show the background, half-transparent ones a blend.
-    const Raster faded = loadPictureFile(corpus("rgba.png"), kButtonFace);
-    EXPECT_EQ(faded.at(0, 0), kButtonFace);
-    EXPECT_NEAR(redOf(faded.at(4, 0)), (4 * 28 * 4 + 240 * 5) / 9, 2);  // alpha 4/9
+        EXPECT_EQ(decoded(name).pixels, reference.pixels) << name;
+    // Transparent pixels show the panel's face, half-transparent ones a blend
+    // rounded to the nearest: 200 and 0 at alpha 128 over 240 give 220 and 120.
+    EXPECT_EQ(decoded("rgba.png").at(0, 0), kButtonFace);
+    const std::uint8_t half[] = {200, 0, 255, 128};
+    EXPECT_EQ(layOver(half, kButtonFace), rgb(220, 120, 248));
     for (const char* name :
          {"truncated.png", "truncated.ppm", "huge-header.ppm", "text.txt", "none"})
-        EXPECT_EQ(errorFrom([&] { loadPictureFile(corpus(name), kButtonFace); }),
-                  ErrorKind::CannotLoadPicture)
-            << name;
+        EXPECT_EQ(errorFrom([&] { decoded(name); }), ErrorKind::CannotLoadPicture) << name;
 }
 
-struct MosaicProgram {
-    explicit MosaicProgram(MemoryOptions options = {})
-        : memory(options),
-          panel(memory.panel()),
-          saver(memory.window(), panel, memory, memory.clock(), memory.generator()) {
-        saver.load("", memory);
-    }
+// The lights' colours, the template's included.
+std::vector<Colour> fills(RunningProgram& program) {
+    std::vector<Colour> all;
+    for (Int16 k = 0; k <= 10800; ++k) all.push_back(program.fill(k));
+    return all;
+}
 
-    void drawPicture(const std::string& path) { SaverInternals::drawPicture(saver, path); }
-    Colour fill(Int16 k) { return memory.window().lights().colour(k); }
-    std::vector<Colour> fills() {
-        std::vector<Colour> all;
-        for (Int16 k = 0; k <= 10800; ++k) all.push_back(fill(k));
-        return all;
-    }
-    // Pixel (x, y) of the panel's area as the screen shows it.
-    Colour panelPixel(Int32 x, Int32 y) {
-        const PixelRect& area = memory.panel().area();
-        return memory.screen().at(area.left + x, area.top + y);
-    }
-    // Expects exactly these lights coloured, every other one black.
-    void expectOnlyLit(const std::map<Int16, Colour>& lit) {
-        for (Int16 k = 0; k <= 10800; ++k) {
-            const auto it = lit.find(k);
-            ASSERT_EQ(fill(k), it == lit.end() ? kBlack : it->second) << "light " << k;
-        }
-    }
-
-    MemoryBackend memory;
-    ProbedPanel panel;
-    Saver saver;
-};
+// Pixel (x, y) of the panel's area as the screen shows it.
+Colour panelPixel(RunningProgram& program, Int32 x, Int32 y) {
+    const PixelRect& area = program.memory.panel().area();
+    return program.memory.screen().at(area.left + x, area.top + y);
+}
 
 // The light in row `row`, column `column`, both from 0.
 Int16 lightAt(int row, int column) {
@@ -114,7 +100,7 @@ std::map<Int16, Colour> nineBySixLights(int rows = 22, int columns = 70) {
 
 TEST(PictureMosaic, EachLightTakesTheTopLeftPixelOfItsBlockAndThePanelShowsThePicture) {
     ScratchDir dir;
-    MosaicProgram program;
+    RunningProgram program;
     program.saver.highlight(0, 2, 255);  // a black sample colours it black again
     const ColourAt withBlack = [](Int32 x, Int32 y) {
         return x == 3 && y == 0 ? kBlack : sourceColour(x, y);
@@ -124,12 +110,12 @@ TEST(PictureMosaic, EachLightTakesTheTopLeftPixelOfItsBlockAndThePanelShowsThePi
     EXPECT_TRUE(program.memory.panel().visible());
     std::map<Int16, Colour> lit = nineBySixLights();
     lit.erase(2);
-    program.expectOnlyLit(lit);
+    EXPECT_EQ(program.lit(), lit);
     EXPECT_EQ(program.panel.samples.size(), 22u * 70u);
 
     for (Int32 y = 0; y < 6; ++y)
-        for (Int32 x = 0; x < 9; ++x) ASSERT_EQ(program.panelPixel(x, y), withBlack(x, y));
-    EXPECT_EQ(program.panelPixel(208, 64), kButtonFace);
+        for (Int32 x = 0; x < 9; ++x) ASSERT_EQ(panelPixel(program, x, y), withBlack(x, y));
+    EXPECT_EQ(panelPixel(program, 208, 64), kButtonFace);
     // The lights show where the panel does not cover them.
     const auto [x, y] = testing_support::cellCentrePixels(program.memory.window().mapping(), 3);
     EXPECT_EQ(program.memory.screen().at(x, y), sourceColour(6, 0));
@@ -139,27 +125,27 @@ TEST(PictureMosaic, The121stSampleOfARowGoesToColumn121AndLaterOnesTo122) {
     ScratchDir dir;
     const std::string wide = writePpm(dir, 400, 6);
     // One sampled row across a panel 400 pixels wide: 134 samples.
-    MosaicProgram oneRow(MemoryOptions{.panelWidth = 400, .panelHeight = 3});
+    RunningProgram oneRow(MemoryOptions{.panelWidth = 400, .panelHeight = 3});
     oneRow.drawPicture(wide);
     std::map<Int16, Colour> lit;
     for (int j = 0; j < 120; ++j) lit[lightAt(0, j)] = sourceColour(3 * j, 0);
     lit[121] = sourceColour(360, 0);  // column argument 121: the first light of row 1
     lit[122] = sourceColour(399, 0);  // 122, for samples 122 to 134; the last one stays
-    oneRow.expectOnlyLit(lit);
+    EXPECT_EQ(oneRow.lit(), lit);
 
     // A second row's own first two samples overwrite those two lights.
-    MosaicProgram twoRows(MemoryOptions{.panelWidth = 400, .panelHeight = 4});
+    RunningProgram twoRows(MemoryOptions{.panelWidth = 400, .panelHeight = 4});
     twoRows.drawPicture(wide);
     for (int j = 0; j < 120; ++j) lit[lightAt(1, j)] = sourceColour(3 * j, 3);
     lit[241] = sourceColour(360, 3);
     lit[242] = sourceColour(399, 3);
-    twoRows.expectOnlyLit(lit);
+    EXPECT_EQ(twoRows.lit(), lit);
 }
 
 TEST(PictureMosaic, UnreadableSamplesColourNothingButStillAdvanceTheColumn) {
     ScratchDir dir;
     const std::string picture = writePpm(dir, 9, 6);
-    MosaicProgram covered(MemoryOptions{.panelHeight = 6});
+    RunningProgram covered(MemoryOptions{.panelHeight = 6});
     covered.panel.cover = [](Int32 x, Int32 y) -> std::optional<Int32> {
         if ((x == 0 && y == 0) || (x == 3 && y == 3)) return kNoPixel;
         if (x == 6 && y == 0) return static_cast<Int32>(0x800000FFu);  // the top bit set
@@ -170,13 +156,13 @@ TEST(PictureMosaic, UnreadableSamplesColourNothingButStillAdvanceTheColumn) {
     lit.erase(1);
     lit.erase(3);
     lit.erase(122);
-    covered.expectOnlyLit(lit);
+    EXPECT_EQ(covered.lit(), lit);
 
     // A window narrower than the panel clips it: at 400 pixels only x < 40 of
     // the panel is on it, 14 of a row's 70 samples.
-    MosaicProgram clipped(MemoryOptions{.screenWidth = 400, .panelHeight = 3});
+    RunningProgram clipped(MemoryOptions{.screenWidth = 400, .panelHeight = 3});
     clipped.drawPicture(picture);
-    clipped.expectOnlyLit(nineBySixLights(1, 14));
+    EXPECT_EQ(clipped.lit(), nineBySixLights(1, 14));
     EXPECT_EQ(clipped.panel.samples.size(), 70u);
 }
 
@@ -194,7 +180,7 @@ TEST(PictureMosaic, TheInnerSizeMinusOneRoundedToEvenBoundsTheSamples) {
           std::pair{4.5f, std::set<Int32>{0, 3}}, std::pair{3.5f, std::set<Int32>{0}},
           std::pair{3.6f, std::set<Int32>{0, 3}}}) {
         SCOPED_TRACE(size);
-        MosaicProgram tall;
+        RunningProgram tall;
         tall.panel.width = 1;
         tall.panel.height = size;
         tall.drawPicture(picture);
@@ -202,7 +188,7 @@ TEST(PictureMosaic, TheInnerSizeMinusOneRoundedToEvenBoundsTheSamples) {
         EXPECT_EQ(sampled(tall.panel, false), std::set<Int32>{0});
     }
     // Height 0: the panel shows and nothing is sampled.
-    MosaicProgram flat;
+    RunningProgram flat;
     flat.panel.height = 0;
     flat.drawPicture(picture);
     EXPECT_TRUE(flat.panel.visible());
@@ -210,19 +196,20 @@ TEST(PictureMosaic, TheInnerSizeMinusOneRoundedToEvenBoundsTheSamples) {
 
     // A scale unit smaller than a pixel (the twip): the loops run past the
     // panel's pixels, whose samples read nothing and colour nothing.
-    MosaicProgram twips;
+    RunningProgram twips;
     twips.panel.width = 3135;
     twips.panel.height = 975;
     twips.drawPicture(picture);
     EXPECT_EQ(twips.panel.samples.size(), 325u * 1045u);
-    twips.expectOnlyLit(nineBySixLights());
+    EXPECT_EQ(twips.lit(), nineBySixLights());
 }
 
 TEST(PictureMosaic, AfterRow91TheColumnCounterIsNoLongerReset) {
     ScratchDir dir;
     // Ten columns keep every row's landing place among the existing lights, so
     // the rows past rowCount show where their samples go: four per row.
-    MosaicProgram program(MemoryOptions{.screenHeight = 400, .panelWidth = 12, .panelHeight = 300});
+    RunningProgram program(
+        MemoryOptions{.screenHeight = 400, .panelWidth = 12, .panelHeight = 300});
     program.saver.colCount = 10;
     program.drawPicture(writePpm(dir, 12, 300));
     std::map<Int16, Colour> lit;
@@ -234,7 +221,7 @@ TEST(PictureMosaic, AfterRow91TheColumnCounterIsNoLongerReset) {
     for (int j = 0; j < 4; ++j) land(92 * 10 + 5 + j, 3 * j, 3 * 92);      // goes on from 4
     for (int j = 0; j < 4; ++j) land(93 * 10 + 9 + j, 3 * j, 3 * 93);      // 9 .. 12
     for (int row = 94; row < 100; ++row) land(row * 10 + 12, 9, 3 * row);  // stuck at 12
-    program.expectOnlyLit(lit);
+    EXPECT_EQ(program.lit(), lit);
 }
 
 TEST(PictureMosaic, CountersBeyond16BitsEndItWithOverflow) {
@@ -245,19 +232,20 @@ TEST(PictureMosaic, CountersBeyond16BitsEndItWithOverflow) {
 
     // One sample a row. By row counter 273 the column counter, no longer reset,
     // stands at 121: 273 x 120 + 122 leaves 16 bits at the sample y = 819.
-    MosaicProgram program(MemoryOptions{.screenHeight = 1000, .panelWidth = 3, .panelHeight = 900});
+    RunningProgram program(
+        MemoryOptions{.screenHeight = 1000, .panelWidth = 3, .panelHeight = 900});
     EXPECT_EQ(errorFrom([&] { program.drawPicture(column); }), ErrorKind::Overflow);
     EXPECT_EQ(program.panel.samples.back(), std::pair(0, 819));
-    program.expectOnlyLit(firstColumn);
+    EXPECT_EQ(program.lit(), firstColumn);
     EXPECT_TRUE(program.panel.visible());
 
     // Off the window no light is asked for: only the row counter itself
     // overflows, at the end of the 32768th row.
     const std::string dot = writePpm(dir, 3, 3);
-    MosaicProgram fits(MemoryOptions{.panelWidth = 3, .panelHeight = 3 * 32767});
+    RunningProgram fits(MemoryOptions{.panelWidth = 3, .panelHeight = 3 * 32767});
     fits.drawPicture(dot);
     EXPECT_EQ(fits.panel.samples.size(), 32767u);
-    MosaicProgram over(MemoryOptions{.panelWidth = 3, .panelHeight = 3 * 32767 + 1});
+    RunningProgram over(MemoryOptions{.panelWidth = 3, .panelHeight = 3 * 32767 + 1});
     EXPECT_EQ(errorFrom([&] { over.drawPicture(dot); }), ErrorKind::Overflow);
     EXPECT_EQ(over.panel.samples.size(), 32768u);
     EXPECT_EQ(over.fill(1), sourceColour(0, 0));
@@ -265,7 +253,7 @@ TEST(PictureMosaic, CountersBeyond16BitsEndItWithOverflow) {
 
 TEST(PictureMosaic, PendingEventsRunOnceAfterThePanelShowsAndBeforeTheFirstSample) {
     ScratchDir dir;
-    MosaicProgram program;
+    RunningProgram program;
     MemoryBackend& memory = program.memory;
     int runs = 0;
     bool panelShown = false;
@@ -273,7 +261,7 @@ TEST(PictureMosaic, PendingEventsRunOnceAfterThePanelShowsAndBeforeTheFirstSampl
     bool laterEventRan = false;
     memory.post([&] {
         ++runs;
-        panelShown = program.panelPixel(0, 0) == sourceColour(0, 0);
+        panelShown = panelPixel(program, 0, 0) == sourceColour(0, 0);
         samplesBefore = program.panel.samples.size();
         program.saver.highlight(0, 1, rgb(1, 2, 3));     // the first sample overwrites this
         program.saver.highlight(89, 119, rgb(1, 2, 3));  // no sample reaches this
@@ -291,7 +279,7 @@ TEST(PictureMosaic, PendingEventsRunOnceAfterThePanelShowsAndBeforeTheFirstSampl
 
 TEST(PictureMosaic, AFileThatCannotBeLoadedChangesNeitherThePanelNorAnyLight) {
     ScratchDir dir;
-    MosaicProgram program;
+    RunningProgram program;
     bool eventRan = false;
     // While the panel is hidden, and while it shows a picture on the lights.
     for (const bool shown : {false, true}) {
@@ -299,13 +287,13 @@ TEST(PictureMosaic, AFileThatCannotBeLoadedChangesNeitherThePanelNorAnyLight) {
         program.panel.samples.clear();
         program.memory.post([&] { eventRan = true; });
         eventRan = false;
-        const std::vector<Colour> fills = program.fills();
+        const std::vector<Colour> before = fills(program);
         const std::vector<Colour> screen = program.memory.screen().pixels;
         for (const std::string& path :
              {corpus("truncated.png"), corpus("text.txt"), dir.file("")}) {
             EXPECT_EQ(errorFrom([&] { program.drawPicture(path); }), ErrorKind::CannotLoadPicture);
             EXPECT_EQ(program.panel.visible(), shown);
-            EXPECT_EQ(program.fills(), fills);
+            EXPECT_EQ(fills(program), before);
             EXPECT_EQ(program.memory.screen().pixels, screen);
         }
         EXPECT_FALSE(eventRan);
@@ -313,28 +301,31 @@ TEST(PictureMosaic, AFileThatCannotBeLoadedChangesNeitherThePanelNorAnyLight) {
     }
 }
 
-TEST(PictureMosaic, AClickOnTheShownPanelHidesItAndTheProgramRunsOn) {
+TEST(PictureMosaic, ALeftClickOnTheShownPanelHidesItAndTheProgramRunsOn) {
     ScratchDir dir;
-    MosaicProgram program;
+    RunningProgram program;
     MemoryBackend& memory = program.memory;
     const PixelRect area = memory.panel().area();
     program.drawPicture(writePpm(dir, 9, 6));
-    const std::vector<Colour> fills = program.fills();
+    const std::vector<Colour> before = fills(program);
 
-    memory.pressMouse(area.left + 4, area.top + 4);
+    // Another button, or the left one released off the panel, is no click,
+    // and the panel keeps the press from the window.
+    memory.click(area.left + 4, area.top + 4, /*left=*/false);
+    memory.mouseDown(area.left + 4, area.top + 4);
+    memory.mouseUp(area.right + 4, area.top + 4);
+    EXPECT_TRUE(program.panel.visible() && !memory.ended());
+    memory.click(area.left + 4, area.top + 4);
     EXPECT_FALSE(program.panel.visible());
     EXPECT_FALSE(memory.ended());
-    EXPECT_EQ(program.fills(), fills);
+    EXPECT_EQ(fills(program), before);
     // The screen shows the lights where the panel was.
-    Raster expected(memory.screen().width, memory.screen().height, kBlack);
-    renderArea(memory.window().lights(), kBlack, memory.window().mapping(), expected.bounds(),
-               expected);
-    EXPECT_EQ(memory.screen().pixels, expected.pixels);
+    EXPECT_EQ(memory.screen().pixels, program.drawnAfresh().pixels);
 
     memory.advance(1000);
-    EXPECT_NE(program.fills(), fills);
+    EXPECT_NE(fills(program), before);
     // With the panel hidden, a press at the same place is the window's.
-    memory.pressMouse(area.left + 4, area.top + 4);
+    memory.mouseDown(area.left + 4, area.top + 4);
     EXPECT_TRUE(memory.ended());
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "shell/preview_embedding.h"
-#include "shell/program_start.h"
+#include "saver/preview.h"
+#include "saver/program.h"
 #include "support/error_kind.h"
 #include "support/running_program.h"
 
@@ -31,11 +31,11 @@ TEST(Preview, TheWindowRunsOnInThePaneUntilAClickOrThePaneEndsIt) {
         EXPECT_EQ(window.clientArea(), (PixelRect{0, 0, 152, 112}));
         // The lights show from the pane's top-left corner at their full size.
         program.saver.highlight(0, 1, rgb(0, 255, 0));
-        EXPECT_EQ(program.memory.screen().at(3, 3), rgb(0, 255, 0));
+        EXPECT_EQ(program.screen().at(3, 3), rgb(0, 255, 0));
         program.memory.advance(5000);
         EXPECT_FALSE(program.memory.ended());
         if (click)
-            program.memory.pressMouse(10, 10);
+            program.memory.mouseDown(10, 10);
         else
             window.destroyPane(pane);
         EXPECT_TRUE(program.memory.ended());

@@ -26,7 +26,7 @@ TEST(Raster, AColouredLightShowsAsADiscAndOnlyItsDiscAtAnyDpi) {
         program.saver.highlight(5, 8, red);   // row 5, column 7 counted from 0
         program.saver.highlight(6, 8, blue);  // the light just below
 
-        const Raster& screen = program.memory.screen();
+        const Raster& screen = program.screen();
         int redPixels = 0;
         for (Int32 y = 0; y < screen.height; ++y) {
             for (Int32 x = 0; x < screen.width; ++x) {
@@ -52,8 +52,8 @@ TEST(Raster, TheMatrixEndsAt800By600AndTheTemplateStaysUnderLightOne) {
     saver.highlight(0, 0, rgb(255, 255, 0));  // repainting light 0's cell keeps light 1 on top
     EXPECT_EQ(program.centreOf(1), rgb(0, 255, 0));
     saver.drawHorLine(89, 119, 1, rgb(0, 0, 255));  // lights 10799 and 10800
-    EXPECT_EQ(program.memory.screen().at(796, 596), rgb(0, 0, 255));
-    const Raster& screen = program.memory.screen();
+    const Raster& screen = program.screen();
+    EXPECT_EQ(screen.at(796, 596), rgb(0, 0, 255));
     for (Int32 y = 0; y < screen.height; ++y)
         for (Int32 x = y < 600 ? 800 : 0; x < screen.width; ++x)
             ASSERT_EQ(screen.at(x, y), kBlack) << x << ", " << y;
@@ -62,7 +62,7 @@ TEST(Raster, TheMatrixEndsAt800By600AndTheTemplateStaysUnderLightOne) {
     RunningProgram small(MemoryOptions{.screenWidth = 200, .screenHeight = 150});
     small.saver.highlight(80, 100, rgb(1, 2, 3));
     EXPECT_EQ(small.fill(80 * 120 + 100), rgb(1, 2, 3));
-    for (const Colour pixel : small.memory.screen().pixels) ASSERT_EQ(pixel, kBlack);
+    for (const Colour pixel : small.screen().pixels) ASSERT_EQ(pixel, kBlack);
 }
 
 TEST(Raster, CellByCellRepaintsAddUpToTheWholeFrameAtAnyDpi) {
@@ -71,15 +71,22 @@ TEST(Raster, CellByCellRepaintsAddUpToTheWholeFrameAtAnyDpi) {
         RunningProgram program(
             MemoryOptions{.screenWidth = 1300, .screenHeight = 1000, .dpi = dpi});
         program.memory.advance(60'000);
-        const Raster byCells = program.memory.screen();
-        Raster whole(byCells.width, byCells.height, kBlack);
-        renderArea(program.lights(), kBlack, program.memory.window().mapping(), whole.bounds(),
-                   whole);
-        EXPECT_TRUE(byCells.pixels == whole.pixels);
+        const Raster whole = program.drawnAfresh();
+        EXPECT_TRUE(program.memory.screen().pixels == whole.pixels);
         int lit = 0;
         for (const Colour pixel : whole.pixels) lit += pixel != kBlack;
         EXPECT_GT(lit, 3000 * 20);
     }
+}
+
+TEST(Raster, AMoveToADisplayOfAnotherDpiDrawsTheLightsAndThePanelAtTheirNewSize) {
+    RunningProgram program(MemoryOptions{.screenWidth = 1300, .screenHeight = 1000});
+    program.memory.advance(10'000);
+    program.memory.window().setDpi(144);
+    program.memory.advance(10);
+    ASSERT_EQ(program.memory.window().mapping().pixelsPerTwip(), 0.1);
+    EXPECT_TRUE(program.memory.screen().pixels == program.drawnAfresh().pixels);
+    EXPECT_EQ(program.memory.panel().area(), designPanelArea(PixelMapping(144)));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 namespace lightmatrix {
 namespace {
 
-using testing_support::errorFrom;
 using testing_support::RunningProgram;
 
 TEST(StartUp, TheLoadStepShowsABlackWindowCoveringTheScreenWith10801LightsRowByRow) {
@@ -14,9 +13,7 @@ TEST(StartUp, TheLoadStepShowsABlackWindowCoveringTheScreenWith10801LightsRowByR
     const Saver& saver = program.saver;
     ASSERT_TRUE(program.loaded);
     EXPECT_TRUE(program.memory.instanceClaimed());
-    EXPECT_EQ(std::tuple(saver.rowCount, saver.colCount, saver.clearingCount),
-              std::tuple(90, 120, 0));
-    EXPECT_TRUE(saver.lightingTimer->enabled() && saver.clearingTimer->enabled());
+    EXPECT_EQ(std::tuple(saver.rowCount, saver.colCount), std::tuple(90, 120));
     EXPECT_FALSE(program.memory.panel().visible());
     EXPECT_EQ(program.memory.window().clientArea(), (PixelRect{0, 0, 800, 600}));
     for (const Colour pixel : program.memory.screen().pixels) ASSERT_EQ(pixel, kBlack);
@@ -33,28 +30,6 @@ TEST(StartUp, TheLoadStepShowsABlackWindowCoveringTheScreenWith10801LightsRowByR
     }
 }
 
-// createLights reads whatever sizes the fields hold when it runs.
-TEST(StartUp, CreateLightsFollowsTheFieldsAndStopsWithOverflowPast32766Lights) {
-    const auto build = [](Int16 rows, Int16 columns) {
-        auto program = std::make_unique<RunningProgram>(MemoryOptions{}, "", false);
-        program->saver.rowCount = rows;
-        program->saver.colCount = columns;
-        SaverInternals::createLights(program->saver);
-        return program;
-    };
-    EXPECT_FALSE(build(0, 120)->lights().exists(1));
-    const auto small = build(2, 3);
-    EXPECT_FALSE(small->lights().exists(7));
-    EXPECT_EQ(small->lights().cell(4), (TwipsRect{0, 100, 100, 200}));
-    EXPECT_EQ(small->lights().cell(6), (TwipsRect{200, 100, 300, 200}));
-    EXPECT_EQ(errorFrom([&] { build(200, 200); }), ErrorKind::Overflow);
-
-    // Building twice would make a light under a taken index.
-    RunningProgram program;
-    EXPECT_EQ(errorFrom([&] { SaverInternals::createLights(program.saver); }),
-              ErrorKind::InvalidArgument);
-}
-
 TEST(StartUp, ASecondInstanceEndsAtOnceAndShowsNothing) {
     RunningProgram program(MemoryOptions{.anotherInstanceRunning = true}, "/p 1234");
     EXPECT_FALSE(program.loaded || program.memory.window().shown());
@@ -62,28 +37,31 @@ TEST(StartUp, ASecondInstanceEndsAtOnceAndShowsNothing) {
     EXPECT_EQ(program.saver.rowCount, 0);
 }
 
-TEST(StartUp, OnlyAnExactSlashPChoosesThePreview) {
-    for (const char* commandLine :
-         {"", "/s", "/S", "/c", "/c:1234", "/a 1234", "/x", "p", "/P 1234", "/"}) {
+TEST(StartUp, OnlyAnExactSlashPAtTheStartChoosesThePreview) {
+    for (const char* commandLine : {"", "/s", "/S", "/c", "/c:1234", "/a 1234", "/x", "p",
+                                    "/P 1234", "/", "/s /p 1234", " /p 1234"}) {
         RunningProgram program({}, commandLine);
         EXPECT_TRUE(program.memory.window().shown()) << commandLine;
         EXPECT_EQ(program.memory.window().parent(), 0) << commandLine;
     }
 }
 
-TEST(StartUp, AKeyOrAMouseButtonAnywhereOnTheWindowEndsTheProgram) {
+TEST(StartUp, AKeyOrAnyMouseButtonAnywhereOnTheWindowEndsTheProgram) {
     // A press on a light is a press on the window, the hidden panel's place included.
-    for (const auto& [x, y] : {std::pair{-1, -1}, std::pair{400, 300}, std::pair{400, 100}}) {
+    for (const auto& [x, y, left] : {std::tuple{-1, -1, true}, std::tuple{400, 300, true},
+                                     std::tuple{400, 100, true}, std::tuple{20, 20, false}}) {
         RunningProgram program;
         program.memory.advance(1000);
         if (x < 0)
             program.memory.pressKey();
         else
-            program.memory.pressMouse(x, y);
+            program.memory.mouseDown(x, y, left);
         EXPECT_TRUE(program.memory.ended() && program.memory.window().closed());
         const auto stoppedAt = program.memory.nowMs();
+        const auto ticks = program.saver.lightingTicks();
         program.memory.advance(1000);
         EXPECT_EQ(program.memory.nowMs(), stoppedAt);  // no tick after the end
+        EXPECT_EQ(program.saver.lightingTicks(), ticks);
     }
 }
 

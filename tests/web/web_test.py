@@ -136,18 +136,21 @@ def ended(by_key):
 
 
 def picture():
-    """A dropped picture lands as lightmatrix-render --picture puts it, a click on the panel hides
-    it, and a file that is no picture changes nothing, is reported, and the program goes on."""
+    """A dropped picture with an alpha channel lands as lightmatrix-render --picture puts it, a
+    click on the panel hides it, and a file that is no picture changes nothing, is reported, and
+    the program goes on."""
     size = canvas_size()
     browser.advance(1000)
-    rose, garbage = (os.path.join(FOLDER.name, name) for name in ('rose.png', 'garbage.png'))
-    subprocess.run(['convert', 'rose:', '-define', 'png:exclude-chunks=all', rose], check=True)
+    translucent, garbage = (os.path.join(FOLDER.name, n) for n in ('translucent.png', 'garbage.png'))
+    subprocess.run(['convert', '-size', '300x100', '-seed', '7', 'xc:', '+noise', 'Random', '-alpha',
+                    'set', '-channel', 'A', '-fx', 'i/w', '+channel', 'PNG32:' + translucent],
+                   check=True)  # as the desktop tests' writeTranslucentPng
     open(garbage, 'wb').write(b'not a picture at all')
-    browser.drop(rose)
-    mosaic = render(size, 96, 1, '--picture', rose)[0]
+    browser.drop(translucent)
+    mosaic = render(size, 96, 1, '--picture', translucent)[0]
     wait(lambda: browser.canvas() == mosaic, 'the mosaic of the dropped picture')
     browser.mouse(465, 105, 'mousePressed', 'mouseReleased')
-    hidden, _ = render(size, 96, 1, '--picture', rose, '--click-panel')
+    hidden, _ = render(size, 96, 1, '--picture', translucent, '--click-panel')
     wait(lambda: browser.canvas() == hidden, 'the panel hidden by a click')
     browser.drop(garbage)
     wait(lambda: 'garbage.png' in browser.message(), 'the error for a file that is no picture')

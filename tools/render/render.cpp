@@ -3,8 +3,7 @@
 #include <cmath>
 
 #include "platform/memory/memory_backend.h"
-#include "shell/saver.h"
-#include "shell/saver_internals.h"
+#include "saver/saver.h"
 
 namespace lightmatrix::render {
 
@@ -25,13 +24,14 @@ void carryOut(const Operation& op, Saver& saver, MemoryBackend& memory) {
             saver.clear();
             break;
         case Operation::Kind::Picture:
-            SaverInternals::drawPicture(saver, op.path);
+            // As on the page: the picture handed to the panel is its mosaic.
+            memory.choosePicture(op.path);
             break;
         case Operation::Kind::ClickPanel: {
-            // A press in the middle of the panel's rectangle: the panel's own
+            // A click in the middle of the panel's rectangle: the panel's own
             // when it is shown, the window's (which ends the program) when not.
             const PixelRect& area = memory.panel().area();
-            memory.pressMouse((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+            memory.click((area.left + area.right) / 2, (area.top + area.bottom) / 2);
             break;
         }
     }
@@ -63,13 +63,10 @@ Rendering renderFrame(const Request& request) {
         result.error = doing + ": " + error.what();
     }
 
+    // What the operations changed, drawn as the loop would after them.
+    memory.window().repaint();
     result.frame = memory.screen();
-    const Lights& lights = memory.window().lights();
-    const Colour background = memory.window().backColour();
-    for (Int32 k = 0; k < lights.indexLimit() && lights.exists(static_cast<Int16>(k)); ++k) {
-        const Colour colour = lights.colour(static_cast<Int16>(k));
-        if (colour != background) result.lit.emplace_back(static_cast<Int16>(k), colour);
-    }
+    result.lit = memory.window().lights().coloured(memory.window().backColour());
     return result;
 }
 

@@ -6,8 +6,8 @@
 
 namespace lightmatrix {
 
-CompositedWindow::CompositedWindow(double dpi, std::function<void()> closed)
-    : FramebufferWindow(dpi, kButtonFace), whenClosed_(std::move(closed)) {
+CompositedWindow::CompositedWindow(double dpi, std::function<void()> onClosed)
+    : FramebufferWindow(dpi, kButtonFace), onClosed_(std::move(onClosed)) {
     fitScreen();
 }
 
@@ -19,7 +19,7 @@ void CompositedWindow::close() {
     if (closed_) return;
     closed_ = true;
     endShowing();
-    whenClosed_();
+    onClosed_();
 }
 
 void CompositedWindow::keyDown() {
@@ -27,11 +27,24 @@ void CompositedWindow::keyDown() {
     repaint();
 }
 
-void CompositedWindow::mouseDown(Int32 x, Int32 y) {
-    if (panel_ != nullptr && panel_->visible() && panel_->area().contains(x, y))
-        panel_->click();
-    else
+bool CompositedWindow::onPanel(Int32 x, Int32 y) const {
+    return panel() != nullptr && panel()->visible() && panel()->area().contains(x, y);
+}
+
+void CompositedWindow::mouseDown(Int32 x, Int32 y, bool left) {
+    if (onPanel(x, y)) {
+        panelHoldsButton_ = true;
+        panel()->buttonDown(left);
+    } else {
         press();
+    }
+    repaint();
+}
+
+void CompositedWindow::mouseUp(Int32 x, Int32 y, bool left) {
+    if (!panelHoldsButton_ || panel() == nullptr) return;
+    panelHoldsButton_ = false;
+    panel()->buttonUp(left, onPanel(x, y));
     repaint();
 }
 
@@ -59,14 +72,18 @@ void CompositedWindow::fitScreen() {
 
 // The panel is a child window: it lies over whatever the window draws.
 void CompositedWindow::drawPanel(const PixelRect& area) {
-    if (panel_ != nullptr && panel_->visible())
-        panel_->drawOnto(screen_, area, panel_->area().left, panel_->area().top);
+    if (panel() != nullptr && panel()->visible())
+        panel()->drawOnto(screen_, area, panel()->area().left, panel()->area().top);
     screenChanged(screen_, area);
 }
 
-CompositedPanel::CompositedPanel(CompositedWindow& window, const PixelRect& area, Decoder decode)
-    : FramebufferPanel(window, area, std::move(decode)), window_(window) {
-    window.attach(*this);
+void CompositedPanel::place(const PixelRect& area) {
+    const PixelRect before = this->area();
+    FramebufferPanel::place(area);
+    if (visible()) {
+        window().expose(before);
+        window().expose(area);
+    }
 }
 
 }  // namespace lightmatrix

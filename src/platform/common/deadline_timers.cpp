@@ -1,13 +1,40 @@
 #include "platform/common/deadline_timers.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace lightmatrix {
 
+struct DeadlineTimers::Entry {
+    Duration period;
+    Instant due;
+    std::function<void()> tick;
+    bool on = true;
+    bool alive = true;
+    bool running = false;
+    std::int64_t ticksRun = 0;
+
+    bool ready() const { return alive && on && !running; }
+};
+
+struct DeadlineTimers::Schedule {
+    Duration frame;
+    Now now;
+    Duration maxCatchUp;
+    std::optional<Instant> lastWake;
+    std::optional<Instant> runningDue;
+    std::vector<std::shared_ptr<Entry>> entries;
+
+    void wake(Instant at, const std::function<bool()>& keepGoing);
+    void run(Entry& entry, Instant at);
+};
+
+// A timer shares its entry with the schedule, and sees the schedule only
+// while the schedule lives.
 class DeadlineTimers::Handle : public Timer {
   public:
-    Handle(std::shared_ptr<Entry> entry, const DeadlineTimers& timers)
-        : entry_(std::move(entry)), timers_(timers) {}
+    Handle(std::shared_ptr<Entry> entry, std::weak_ptr<Schedule> schedule)
+        : entry_(std::move(entry)), schedule_(std::move(schedule)) {}
     ~Handle() override { entry_->alive = false; }
 
     void setEnabled(bool on) override {
@@ -15,70 +42,103 @@ class DeadlineTimers::Handle : public Timer {
         // tick, from when that tick fell due, as a wake at every deadline
         // would have it.
         if (on && !entry_->on)
-            entry_->due = timers_.runningTickDue().value_or(timers_.now()) + entry_->period;
+            if (const auto schedule = schedule_.lock())
+                entry_->due = schedule->runningDue.value_or(schedule->now()) + entry_->period;
         entry_->on = on;
     }
     bool enabled() const override { return entry_->on; }
+    std::int64_t ticksRun() const override { return entry_->ticksRun; }
 
   private:
     std::shared_ptr<Entry> entry_;
-    const DeadlineTimers& timers_;
+    std::weak_ptr<Schedule> schedule_;
 };
+
+DeadlineTimers::DeadlineTimers(double framesPerSecond, Now now, Duration maxCatchUp)
+    : schedule_(std::make_shared<Schedule>(
+          Schedule{Duration::zero(), std::move(now), maxCatchUp, {}, {}, {}})) {
+    pace(framesPerSecond);
+}
+
+void DeadlineTimers::pace(double framesPerSecond) {
+    schedule_->frame = framesPerSecond > 0 ? std::chrono::duration_cast<Duration>(
+                                                 std::chrono::duration<double>(1 / framesPerSecond))
+                                           : Duration::zero();
+}
+
+DeadlineTimers::~DeadlineTimers() = default;
 
 std::unique_ptr<Timer> DeadlineTimers::create(Int32 periodMs, std::function<void()> tick) {
     const std::chrono::milliseconds period(std::max<Int32>(periodMs, 1));
-    auto entry =
-        std::make_shared<Entry>(Entry{period, true, true, false, now_() + period, std::move(tick)});
-    entries_.push_back(entry);
-    return std::make_unique<Handle>(std::move(entry), *this);
+    auto entry = std::make_shared<Entry>(Entry{period, now() + period, std::move(tick)});
+    schedule_->entries.push_back(entry);
+    return std::make_unique<Handle>(std::move(entry), schedule_);
 }
 
-std::optional<DeadlineTimers::Clock::time_point> DeadlineTimers::nextWake() const {
-    std::optional<Clock::time_point> next;
-    for (const auto& e : entries_)
-        if (ready(*e) && (!next || e->due < *next)) next = e->due;
-    if (next && lastWake_) next = std::max(*next, *lastWake_ + frame_);
+DeadlineTimers::Instant DeadlineTimers::now() const {
+    return schedule_->now();
+}
+
+std::optional<DeadlineTimers::Instant> DeadlineTimers::runningTickDue() const {
+    return schedule_->runningDue;
+}
+
+std::optional<DeadlineTimers::Instant> DeadlineTimers::nextWake() const {
+    std::optional<Instant> next;
+    for (const auto& e : schedule_->entries)
+        if (e->ready() && (!next || e->due < *next)) next = e->due;
+    if (next && schedule_->lastWake)
+        next = std::max(*next, *schedule_->lastWake + schedule_->frame);
     return next;
 }
 
-void DeadlineTimers::wake(Clock::time_point now, const std::function<bool()>& keepGoing) {
-    lastWake_ = now;
-    std::erase_if(entries_, [](const auto& e) { return !e->alive; });
+std::optional<DeadlineTimers::Duration> DeadlineTimers::timeToNextWake() const {
+    const auto next = nextWake();
+    if (!next) return std::nullopt;
+    return std::max(*next - now(), Duration::zero());
+}
+
+bool DeadlineTimers::wakeIfDue(const std::function<bool()>& keepGoing) {
+    const Instant at = now();
+    const auto next = nextWake();
+    if (!next || *next > at) return false;
+    schedule_->wake(at, keepGoing);
+    return true;
+}
+
+void DeadlineTimers::Schedule::wake(Instant at, const std::function<bool()>& keepGoing) {
+    lastWake = at;
+    std::erase_if(entries, [](const auto& e) { return !e->alive; });
     while (keepGoing()) {
         // The earliest deadline first; of equal ones, the timer made first. A
         // timer whose next deadline has come too runs again in its turn.
-        std::shared_ptr<Entry> next;
-        for (const auto& e : entries_)
-            if (ready(*e) && e->due <= now && (!next || e->due < next->due)) next = e;
-        if (!next) return;
-        run(*next, now);
+        Entry* next = nullptr;
+        for (const auto& e : entries)
+            if (e->ready() && e->due <= at && (!next || e->due < next->due)) next = e.get();
+        if (next == nullptr) return;
+        run(*next, at);
     }
 }
 
-void DeadlineTimers::run(Entry& entry, Clock::time_point now) {
-    const Clock::time_point due = entry.due;
-    entry.due = now - due > kMaxCatchUp ? now + entry.period : due + entry.period;
-    ++ticksRun_[static_cast<Int32>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(entry.period).count())];
+void DeadlineTimers::Schedule::run(Entry& entry, Instant at) {
+    const Instant due = entry.due;
+    const bool tooLate = at - due > maxCatchUp;
+    entry.due = tooLate ? at + entry.period : due + entry.period;
+    ++entry.ticksRun;
+    // The tick runs as if at its due time; a dropped one, now.
     struct Running {
         Entry& entry;
-        std::optional<Clock::time_point>& runningDue;
-        Running(Entry& e, std::optional<Clock::time_point>& r, Clock::time_point due)
-            : entry(e), runningDue(r) {
+        std::optional<Instant>& runningDue;
+        Running(Entry& e, std::optional<Instant>& r, Instant when) : entry(e), runningDue(r) {
             entry.running = true;
-            runningDue = due;
+            runningDue = when;
         }
         ~Running() {
             entry.running = false;
             runningDue.reset();
         }
-    } running(entry, runningDue_, now - due > kMaxCatchUp ? now : due);
+    } running(entry, runningDue, tooLate ? at : due);
     entry.tick();
-}
-
-std::int64_t DeadlineTimers::ticksRun(Int32 periodMs) const {
-    const auto found = ticksRun_.find(periodMs);
-    return found == ticksRun_.end() ? 0 : found->second;
 }
 
 }  // namespace lightmatrix

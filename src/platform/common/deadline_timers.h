@@ -1,12 +1,9 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "platform/event_loop.h"
 
@@ -20,60 +17,59 @@ namespace lightmatrix {
 // The loop wakes at most once a frame (the display shows no more) and runs
 // every tick that fell due since its last wake, in deadline order, then
 // repaints once: a 10 ms timer on a 60 Hz display runs one or two ticks a
-// wake and keeps its 100 a second. A timer further behind than a few frames
-// (a stopped process, a machine that slept) drops the ticks it missed and
-// starts a fresh period instead of catching up in a burst. A tick that lets
-// events be processed never starts itself again.
+// wake and keeps its 100 a second. A tick later than the loop makes up for (a
+// stopped process, a machine that slept) is dropped with the ticks it missed,
+// and its timer starts a fresh period instead of catching up in a burst. A
+// tick that lets events be processed never starts itself again.
+//
+// The timers it hands out may outlive it: they then only keep their state.
 class DeadlineTimers {
   public:
-    using Clock = std::chrono::steady_clock;
-    using Now = std::function<Clock::time_point()>;
+    using Instant = std::chrono::steady_clock::time_point;
+    using Duration = std::chrono::steady_clock::duration;
+    using Now = std::function<Instant()>;
 
-    // The most a tick is made up for, however late.
+    // The refresh rate to pace the wakes by where the system reports none.
+    static constexpr double kUsualRefreshRate = 60;
+    // How late a tick is made up for, unless the loop says otherwise: a few
+    // frames' worth.
     static constexpr std::chrono::milliseconds kMaxCatchUp{100};
 
-    // `now` reads the clock the deadlines are on: the steady clock, or a
-    // simulated one. `frame` is the least time between two wakes, the display's
-    // frame; zero wakes at every deadline.
-    explicit DeadlineTimers(Clock::duration frame, Now now = &Clock::now)
-        : frame_(frame), now_(std::move(now)) {}
+    // The wakes are paced by a display of `framesPerSecond`, at most one a
+    // frame; 0 wakes at every deadline. `now` reads the clock the deadlines
+    // are on: the steady clock, or a simulated one. A tick later than
+    // `maxCatchUp` is not made up for.
+    explicit DeadlineTimers(double framesPerSecond, Now now = &std::chrono::steady_clock::now,
+                            Duration maxCatchUp = kMaxCatchUp);
+    DeadlineTimers(const DeadlineTimers&) = delete;
+    DeadlineTimers& operator=(const DeadlineTimers&) = delete;
+    ~DeadlineTimers();
 
     std::unique_ptr<Timer> create(Int32 periodMs, std::function<void()> tick);
+    // The wakes are paced by a display of `framesPerSecond` from now on.
+    void pace(double framesPerSecond);
 
     // When the loop is to wake next: the earliest deadline of a timer that is
     // on and not running, but not before a frame has passed since the last
     // wake. Nothing when no timer is on.
-    std::optional<Clock::time_point> nextWake() const;
-    // A wake at `now`: runs every tick due by then, in deadline order (of
-    // equal ones, the timer made first), while `keepGoing` says so.
-    void wake(Clock::time_point now, const std::function<bool()>& keepGoing);
-    Clock::time_point now() const { return now_(); }
+    std::optional<Instant> nextWake() const;
+    // How long until then, zero if it has come; nothing when no timer is on.
+    std::optional<Duration> timeToNextWake() const;
+    // If the wake has come: runs every tick due by now, in deadline order (of
+    // equal ones, the timer made first), while `keepGoing` says so. Whether
+    // it woke.
+    bool wakeIfDue(const std::function<bool()>& keepGoing);
+
+    Instant now() const;
     // When the tick that runs now fell due; nothing between ticks.
-    std::optional<Clock::time_point> runningTickDue() const { return runningDue_; }
-
-    // How many ticks the timers of this period have run.
-    std::int64_t ticksRun(Int32 periodMs) const;
-
-    struct Entry {
-        Clock::duration period;
-        bool on = true;
-        bool alive = true;
-        bool running = false;
-        Clock::time_point due;
-        std::function<void()> tick;
-    };
+    std::optional<Instant> runningTickDue() const;
 
   private:
+    struct Entry;
+    struct Schedule;
     class Handle;
-    bool ready(const Entry& entry) const { return entry.alive && entry.on && !entry.running; }
-    void run(Entry& entry, Clock::time_point now);
 
-    Clock::duration frame_;
-    Now now_;
-    std::optional<Clock::time_point> lastWake_;
-    std::optional<Clock::time_point> runningDue_;
-    std::vector<std::shared_ptr<Entry>> entries_;
-    std::map<Int32, std::int64_t> ticksRun_;
+    std::shared_ptr<Schedule> schedule_;
 };
 
 }  // namespace lightmatrix

@@ -1,14 +1,22 @@
 #include "platform/common/framebuffer_panel.h"
 
 #include "common/constants.h"
+#include "platform/common/picture_loading.h"
 
 namespace lightmatrix {
 
-FramebufferPanel::FramebufferPanel(FramebufferWindow& window, const PixelRect& area, Decoder decode)
-    : window_(window), area_(area), decode_(std::move(decode)) {}
+FramebufferPanel::FramebufferPanel(FramebufferWindow& window, const PixelRect& area,
+                                   std::unique_ptr<PictureDecoder> decoder)
+    : window_(window), area_(area), decoder_(std::move(decoder)) {
+    window.attach(this);
+}
+
+FramebufferPanel::~FramebufferPanel() {
+    window_.attach(nullptr);
+}
 
 Picture FramebufferPanel::load(const std::string& path) {
-    return std::make_shared<const Raster>(decode_(path, kButtonFace));
+    return std::make_shared<const Raster>(loadPicture(*decoder_, path, kButtonFace));
 }
 
 void FramebufferPanel::setPicture(Picture picture) {
@@ -19,12 +27,29 @@ void FramebufferPanel::setPicture(Picture picture) {
 void FramebufferPanel::setVisible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;
+    leftDown_ = false;
     changed();
 }
 
-void FramebufferPanel::click() {
+void FramebufferPanel::buttonDown(bool left) {
+    if (left) leftDown_ = true;
+}
+
+void FramebufferPanel::buttonUp(bool left, bool inside) {
+    if (!left || !leftDown_) return;
+    leftDown_ = false;
+    // A copy: the handler may replace itself.
     const std::function<void()> handler = click_;
-    if (handler) handler();
+    if (inside && handler) handler();
+}
+
+void FramebufferPanel::choose(const std::string& path) {
+    const std::function<void(const std::string&)> handler = chosen_;
+    if (handler) handler(path);
+}
+
+void FramebufferPanel::place(const PixelRect& area) {
+    area_ = area;
 }
 
 Colour FramebufferPanel::shownAt(Int32 x, Int32 y) const {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "common/raster.h"
 #include "platform/common/framebuffer_window.h"
+#include "platform/picture_decoder.h"
 #include "platform/picture_panel.h"
 
 namespace lightmatrix {
@@ -14,13 +16,15 @@ namespace lightmatrix {
 // reach. sample() reads that copy, clipped as the window system would clip
 // the panel: to itself and to the window's client area, and nothing while the
 // panel or the window is hidden. A backend supplies how the panel reaches its
-// screen and reports the clicks on it.
+// screen, and reports up the mouse buttons on it and the pictures handed to it.
 class FramebufferPanel : public PicturePanel {
   public:
-    using Decoder = std::function<Raster(const std::string& path, Colour background)>;
-
     // `area` is the panel's place on the window's client area, in pixels.
-    FramebufferPanel(FramebufferWindow& window, const PixelRect& area, Decoder decode);
+    FramebufferPanel(FramebufferWindow& window, const PixelRect& area,
+                     std::unique_ptr<PictureDecoder> decoder);
+    FramebufferPanel(const FramebufferPanel&) = delete;
+    FramebufferPanel& operator=(const FramebufferPanel&) = delete;
+    ~FramebufferPanel() override;
 
     Picture load(const std::string& path) override;
     void setPicture(Picture picture) override;
@@ -30,12 +34,21 @@ class FramebufferPanel : public PicturePanel {
     float innerHeight() const override { return static_cast<float>(area_.height()); }
     Int32 sample(Int32 x, Int32 y) override;
     void onClick(std::function<void()> handler) override { click_ = std::move(handler); }
+    void onPictureChosen(std::function<void(const std::string&)> handler) override {
+        chosen_ = std::move(handler);
+    }
 
-    // The panel was clicked.
-    void click();
+    // A mouse button went down on the shown panel; the left one may begin a click.
+    void buttonDown(bool left);
+    // A mouse button went up after going down on the panel; `inside` tells
+    // whether it went up on the panel. The left one there completes a click.
+    void buttonUp(bool left, bool inside);
+    // The user handed the panel a picture file.
+    void choose(const std::string& path);
+
     const PixelRect& area() const { return area_; }
-    // Moves the panel, as when the window's DPI changed; the window redraws.
-    void place(const PixelRect& area) { area_ = area; }
+    // Moves the panel, as when the window's DPI changed.
+    virtual void place(const PixelRect& area);
     // What the panel shows at (x, y) of its own area.
     Colour shownAt(Int32 x, Int32 y) const;
     // Draws the panel, its top-left corner at (left, top) of `raster`, within `clip`.
@@ -44,14 +57,17 @@ class FramebufferPanel : public PicturePanel {
   protected:
     // The panel was shown or hidden, or shows another picture while shown.
     virtual void changed() = 0;
+    FramebufferWindow& window() const { return window_; }
 
   private:
     FramebufferWindow& window_;
     PixelRect area_;
-    Decoder decode_;
+    std::unique_ptr<PictureDecoder> decoder_;
     Picture picture_;
     bool visible_ = false;
+    bool leftDown_ = false;
     std::function<void()> click_;
+    std::function<void(const std::string&)> chosen_;
 };
 
 }  // namespace lightmatrix

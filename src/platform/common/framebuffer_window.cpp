@@ -1,5 +1,8 @@
 #include "platform/common/framebuffer_window.h"
 
+#include "platform/common/framebuffer_panel.h"
+#include "platform/common/rasteriser.h"
+
 namespace lightmatrix {
 
 FramebufferWindow::FramebufferWindow(double dpi, Colour background)
@@ -56,7 +59,10 @@ void FramebufferWindow::expose(const PixelRect& area) {
 
 void FramebufferWindow::presentArea(const PixelRect& area) {
     const PixelRect inside = area.intersect(frame_.bounds());
-    if (!inside.empty()) present(frame_, inside);
+    if (!inside.empty()) {
+        present(frame_, inside);
+        if (!firstFrame_) firstFrame_ = std::chrono::steady_clock::now();
+    }
     const PixelRect right = area.intersect({frame_.width, 0, clientWidth_, clientHeight_});
     const PixelRect below = area.intersect({0, frame_.height, frame_.width, clientHeight_});
     for (const PixelRect& part : {right, below})
@@ -71,6 +77,7 @@ void FramebufferWindow::resize(Int32 width, Int32 height) {
 
 void FramebufferWindow::setDpi(double dpi) {
     mapping_ = PixelMapping(dpi);
+    if (panel_ != nullptr) panel_->place(designPanelArea(mapping_));
     if (!shown_) return;
     measureExtent();
     if (!fitFrame()) redrawFrame();

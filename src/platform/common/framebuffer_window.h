@@ -1,13 +1,18 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <optional>
 
 #include "common/raster.h"
 #include "platform/common/dirty_areas.h"
-#include "platform/common/rasteriser.h"
+#include "platform/common/lights.h"
+#include "platform/common/window_layout.h"
 #include "platform/window.h"
 
 namespace lightmatrix {
+
+class FramebufferPanel;
 
 // The window as every backend draws it: the lights, a copy of what the window
 // shows drawn from them in software, and the areas that changed since the
@@ -16,9 +21,9 @@ namespace lightmatrix {
 //
 // A backend supplies the rest: how a part of the copy, or of the background,
 // reaches its screen (present and fill), the native window's life (maximise,
-// show, close, embedIn), and the reports up: a press, an expose, a new size.
-// Its event loop calls repaint() after every handler, so that whatever the
-// handler changed reaches the screen at once, and only once.
+// show, close, embedIn), and the reports up: a press, an expose, a new size,
+// a new DPI. Its event loop calls repaint() after every handler, so that
+// whatever the handler changed reaches the screen at once, and only once.
 class FramebufferWindow : public Window {
   public:
     FramebufferWindow(double dpi, Colour background);
@@ -28,6 +33,11 @@ class FramebufferWindow : public Window {
     Lights& lights() override { return lights_; }
     void onPress(std::function<void()> handler) override { press_ = std::move(handler); }
 
+    // The picture panel on the window, which moves with its DPI; the panel
+    // attaches itself for its life.
+    void attach(FramebufferPanel* panel) { panel_ = panel; }
+    FramebufferPanel* panel() const { return panel_; }
+
     // A key or a mouse button went down on the window.
     void press();
     // Draws what changed since the last repaint and presents it.
@@ -36,7 +46,8 @@ class FramebufferWindow : public Window {
     void expose(const PixelRect& area);
     // The client area took a new size in pixels.
     void resize(Int32 width, Int32 height);
-    // The window moved to a display of another logical DPI.
+    // The window moved to a display of another logical DPI: the lights and
+    // the panel keep their places in twips, at the new size in pixels.
     void setDpi(double dpi);
 
     bool shown() const { return shown_; }
@@ -46,6 +57,8 @@ class FramebufferWindow : public Window {
     const PixelMapping& mapping() const { return mapping_; }
     // The copy of what the window shows where lights reach.
     const Raster& frame() const { return frame_; }
+    // When the window first put its lights on the screen.
+    std::optional<std::chrono::steady_clock::time_point> firstFrame() const { return firstFrame_; }
 
   protected:
     // The copy is drawn whole now that the lights stand; with `presentNow`
@@ -78,6 +91,8 @@ class FramebufferWindow : public Window {
     Int32 clientHeight_ = 0;
     bool shown_ = false;
     std::function<void()> press_;
+    FramebufferPanel* panel_ = nullptr;
+    std::optional<std::chrono::steady_clock::time_point> firstFrame_;
 };
 
 }  // namespace lightmatrix

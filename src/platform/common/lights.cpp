@@ -1,4 +1,4 @@
-#include "platform/lights.h"
+#include "platform/common/lights.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +28,14 @@ const Light& Lights::at(Int16 index) const {
     const Light* light = find(index);
     if (light == nullptr) raise(ErrorKind::NoSuchLight, std::to_string(index));
     return *light;
+}
+
+std::vector<std::pair<Int16, Colour>> Lights::coloured(Colour background) const {
+    std::vector<std::pair<Int16, Colour>> lit;
+    for (Int32 i = 0; i < indexLimit(); ++i)
+        if (const Light* light = find(static_cast<Int16>(i)); light && light->colour != background)
+            lit.emplace_back(static_cast<Int16>(i), light->colour);
+    return lit;
 }
 
 void Lights::add(Int16 index) {

@@ -3,34 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/constants.h"
-
 namespace lightmatrix {
 
 namespace {
-// Rounding to whole pixels without a call into libm: the baseline x86-64
-// instruction set has no rounding instruction, and a cell's repaint rounds
-// a few dozen edges. Values are held to +-1e9 first (NaN too), where the
-// conversion to Int32 is exact and defined.
-constexpr double kPixelLimit = 1e9;
-
-Int32 floorToPixel(double v) {
-    if (!(v > -kPixelLimit)) return static_cast<Int32>(-kPixelLimit);
-    if (!(v < kPixelLimit)) return static_cast<Int32>(kPixelLimit);
-    const auto i = static_cast<Int32>(v);  // towards zero
-    return v < i ? i - 1 : i;
-}
-
-Int32 ceilToPixel(double v) {
-    if (!(v > -kPixelLimit)) return static_cast<Int32>(-kPixelLimit);
-    if (!(v < kPixelLimit)) return static_cast<Int32>(kPixelLimit);
-    const auto i = static_cast<Int32>(v);
-    return v > i ? i + 1 : i;
-}
-
-Int32 firstCentreAtOrAfter(double edge) {
-    return ceilToPixel(edge - 0.5);
-}
 
 void paintLight(const Light& light, const PixelMapping& mapping, const PixelRect& clip,
                 Raster& raster) {
@@ -83,24 +58,6 @@ void renderAllLights(const Lights& lights, Colour background, const PixelMapping
 }
 
 }  // namespace
-
-PixelRect PixelMapping::toPixels(const TwipsRect& r) const {
-    return {firstCentreAtOrAfter(r.left * pixelsPerTwip_),
-            firstCentreAtOrAfter(r.top * pixelsPerTwip_),
-            firstCentreAtOrAfter(r.right * pixelsPerTwip_),
-            firstCentreAtOrAfter(r.bottom * pixelsPerTwip_)};
-}
-
-PixelRect designClientArea(const PixelMapping& mapping) {
-    const double s = mapping.pixelsPerTwip();
-    return {0, 0, static_cast<Int32>(std::lround(kDesignClientWidthTwips * s)),
-            static_cast<Int32>(std::lround(kDesignClientHeightTwips * s))};
-}
-
-PixelRect designPanelArea(const PixelMapping& mapping) {
-    return mapping.toPixels({kPanelLeftTwips, kPanelTopTwips, kPanelLeftTwips + kPanelWidthTwips,
-                             kPanelTopTwips + kPanelHeightTwips});
-}
 
 void renderArea(const Lights& lights, Colour background, const PixelMapping& mapping,
                 const PixelRect& area, Raster& raster) {

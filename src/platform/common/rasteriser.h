@@ -2,28 +2,10 @@
 
 #include "common/geometry.h"
 #include "common/raster.h"
-#include "platform/lights.h"
+#include "platform/common/lights.h"
+#include "platform/common/window_layout.h"
 
 namespace lightmatrix {
-
-// How twips map to the pixels of a window at a given logical DPI.
-class PixelMapping {
-  public:
-    explicit PixelMapping(double dpi = 96) : pixelsPerTwip_(dpi / 1440.0) {}
-    double pixelsPerTwip() const { return pixelsPerTwip_; }
-    // The pixels whose centres lie inside the rectangle: neighbouring cells
-    // share no pixel and leave no gap.
-    PixelRect toPixels(const TwipsRect& rect) const;
-    double toTwips(double pixels) const { return pixels / pixelsPerTwip_; }
-
-  private:
-    double pixelsPerTwip_;
-};
-
-// The window's client area (from the origin) and the picture panel's
-// rectangle as the window was designed, at this mapping.
-PixelRect designClientArea(const PixelMapping& mapping);
-PixelRect designPanelArea(const PixelMapping& mapping);
 
 // Draws the background over `area` of `raster` and then, in index order, every
 // light that meets it, touching only the pixels inside `area`. A light paints

@@ -1,14 +1,27 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 
 namespace lightmatrix {
 
-// When the environment variable LIGHTMATRIX_STATS names a file, writes to it
-// how the run went, as NAME=VALUE lines that the tests and benchmarks read:
-// the lighting ticks handled, the milliseconds from the program's start to the
-// end of its run, and to its first frame on the screen (-1 if none was shown).
-// Each backend measures the times from its own start.
-void writeRunFigures(std::int64_t lightingTicks, std::int64_t runMs, std::int64_t firstFrameMs);
+// How a run of the program went, for the tests and the benchmarks.
+struct RunFigures {
+    using Instant = std::chrono::steady_clock::time_point;
+
+    std::int64_t lightingTicks = 0;
+    // When the process started, when its first frame reached the screen (if
+    // one did) and when its run ended.
+    Instant start;
+    std::optional<Instant> firstFrame;
+    Instant end;
+
+    // When the environment variable LIGHTMATRIX_STATS names a file, writes to
+    // it NAME=VALUE lines: ticks (the lighting ticks handled), run_ms (from
+    // the start to the end) and first_frame_ms (from the start to the first
+    // frame, -1 if none was shown).
+    void write() const;
+};
 
 }  // namespace lightmatrix

@@ -1,7 +1,8 @@
 #include "platform/memory/memory_backend.h"
 
-#include "common/constants.h"
-#include "platform/gdkpixbuf/picture_file.h"
+#include <algorithm>
+
+#include "platform/gdkpixbuf/pixbuf_decoder.h"
 
 namespace lightmatrix {
 
@@ -17,65 +18,74 @@ PixelRect panelArea(const MemoryOptions& options) {
 }  // namespace
 
 MemoryBackend::MemoryBackend(const MemoryOptions& options)
-    : options_(options),
-      timers_(
-          std::chrono::duration_cast<DeadlineTimers::Clock::duration>(
-              std::chrono::duration<double>(options.refreshRate > 0 ? 1 / options.refreshRate : 0)),
+    : BackendLoop(
+          options.refreshRate,
+          [this] {
+              return options_.startSeconds +
+                     std::chrono::duration<double>(now_.time_since_epoch()).count();
+          },
           [this] { return now_; }),
-      clock_(timers_,
-             [this] {
-                 return options_.startSeconds +
-                        std::chrono::duration<double>(now_.time_since_epoch()).count();
-             }),
-      window_(options.screenWidth, options.screenHeight, options.dpi, [this] { ended_ = true; }),
-      panel_(window_, panelArea(options), &loadPictureFile) {}
-
-std::unique_ptr<Timer> MemoryBackend::createTimer(Int32 periodMs, std::function<void()> tick) {
-    return timers_.create(periodMs, std::move(tick));
-}
+      options_(options),
+      window_(options.screenWidth, options.screenHeight, options.dpi, [this] { end(); }),
+      panel_(window_, panelArea(options), std::make_unique<PixbufDecoder>()) {}
 
 void MemoryBackend::advance(std::int64_t ms) {
     const auto target = now_ + std::chrono::milliseconds(ms);
-    while (!ended_) {
-        const auto wake = timers_.nextWake();
+    if (!pending_.empty()) handleWaitingEvents();
+    while (!ended()) {
+        const auto wake = timers().nextWake();
         if (!wake || *wake > target) break;
-        now_ = *wake;
-        timers_.wake(now_, [this] { return !ended_; });
-        if (window_.changedSinceRepaint()) ++framesShown_;
-        window_.repaint();
+        now_ = std::max(now_, *wake);  // after a stall, at once
+        if (wakeTimers()) ++wakes_;
     }
-    if (!ended_) now_ = target;
+    if (!ended()) now_ = target;
+}
+
+void MemoryBackend::stall(std::int64_t ms) {
+    now_ += std::chrono::milliseconds(ms);
 }
 
 std::int64_t MemoryBackend::nowMs() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(now_.time_since_epoch()).count();
 }
 
-std::int64_t MemoryBackend::lightingTicks() const {
-    return timers_.ticksRun(kLightingPeriodMs);
+void MemoryBackend::handle(const std::function<void()>& handler) {
+    if (ended()) return;
+    handler();
+    window_.repaint();
 }
 
 void MemoryBackend::pressKey() {
-    if (!ended_) window_.keyDown();
+    handle([this] { window_.keyDown(); });
 }
 
-void MemoryBackend::pressMouse(Int32 x, Int32 y) {
-    if (!ended_) window_.mouseDown(x, y);
+void MemoryBackend::mouseDown(Int32 x, Int32 y, bool left) {
+    handle([=, this] { window_.mouseDown(x, y, left); });
+}
+
+void MemoryBackend::mouseUp(Int32 x, Int32 y, bool left) {
+    handle([=, this] { window_.mouseUp(x, y, left); });
+}
+
+void MemoryBackend::click(Int32 x, Int32 y, bool left) {
+    mouseDown(x, y, left);
+    mouseUp(x, y, left);
+}
+
+void MemoryBackend::choosePicture(const std::string& path) {
+    handle([&] { panel_.choose(path); });
 }
 
 void MemoryBackend::post(std::function<void()> event) {
     pending_.push_back(std::move(event));
 }
 
-void MemoryBackend::processPendingEvents() {
+void MemoryBackend::handleWaitingEvents() {
     ++pendingEventRounds_;
     // Only what waits now: events posted by these handlers wait for the next round.
-    auto waiting = std::move(pending_);
+    const auto waiting = std::move(pending_);
     pending_.clear();
-    for (auto& event : waiting) {
-        if (!ended_) event();
-        window_.repaint();
-    }
+    for (const auto& event : waiting) handle(event);
 }
 
 bool MemoryBackend::anotherInstanceRunning() {

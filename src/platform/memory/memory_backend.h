@@ -2,12 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
-#include "platform/common/deadline_timers.h"
-#include "platform/common/pcg_generator.h"
-#include "platform/common/tick_clock.h"
-#include "platform/event_loop.h"
+#include "platform/common/backend_loop.h"
+#include "platform/common/composited_window.h"
 #include "platform/instance_check.h"
 #include "platform/memory/memory_window.h"
 
@@ -28,56 +27,61 @@ struct MemoryOptions {
 };
 
 // The whole window system in memory: a complete backend that runs the program
-// without a display, for the tests and the render tool. Time moves only
-// through advance(); input arrives only through the press and post calls.
-class MemoryBackend : public EventLoop, public InstanceCheck {
+// without a display, for the tests and the render tool. Its loop is the real
+// loops' model on a simulated clock: time moves only through advance(), input
+// arrives only through the calls below, and each is handled as a real loop
+// handles it, repainted after. Pictures are decoded with gdk-pixbuf.
+class MemoryBackend : public BackendLoop, public InstanceCheck {
   public:
     explicit MemoryBackend(const MemoryOptions& options = {});
 
-    MemoryWindow& window() { return window_; }
+    MemoryWindow& window() override { return window_; }
     CompositedPanel& panel() { return panel_; }
-    Clock& clock() { return clock_; }
-    PcgGenerator& generator() { return generator_; }
-    // What the screen shows of the window, every change drawn.
+    // What the screen shows of the window: what was presented to it.
     const Raster& screen() { return window_.screen(); }
 
-    // Runs `ms` milliseconds of simulated time, waking as the real loops do:
-    // each wake runs every tick then due, in order, and repaints once. Stops
+    // Runs `ms` milliseconds of the loop on the simulated clock: the events
+    // waiting first, then a wake at each time the timers' wake comes. Stops
     // when the program ends. A run-time error from a handler passes on.
     void advance(std::int64_t ms);
+    // `ms` milliseconds go by while the process is stopped: nothing runs.
+    void stall(std::int64_t ms);
     std::int64_t nowMs() const;
-    // How many wakes repainted something, and how many lighting ticks ran.
-    int framesShown() const { return framesShown_; }
-    std::int64_t lightingTicks() const;
+    // How many times the timers woke.
+    int wakes() const { return wakes_; }
 
     void pressKey();
-    // A press of a mouse button at pixel (x, y) of the window's client area;
-    // on the shown panel it is the panel's click.
-    void pressMouse(Int32 x, Int32 y);
-    // Queues an event that the next processPendingEvents() handles.
+    // A mouse button, the left one or another, going down or up at pixel
+    // (x, y) of the window's client area; a click is both.
+    void mouseDown(Int32 x, Int32 y, bool left = true);
+    void mouseUp(Int32 x, Int32 y, bool left = true);
+    void click(Int32 x, Int32 y, bool left = true);
+    // The user hands the panel a picture file, as on the page.
+    void choosePicture(const std::string& path);
+    // Queues an event for the loop's next round.
     void post(std::function<void()> event);
+    // How many rounds handled the events waiting.
     int pendingEventRounds() const { return pendingEventRounds_; }
 
-    bool ended() const { return ended_; }
     bool instanceClaimed() const { return claimed_; }
 
-    std::unique_ptr<Timer> createTimer(Int32 periodMs, std::function<void()> tick) override;
-    void processPendingEvents() override;
     bool anotherInstanceRunning() override;
 
   private:
+    // The events posted before this round.
+    void handleWaitingEvents() override;
+    // Runs a handler for input, as a real loop does: unless the program has
+    // ended, then repaints.
+    void handle(const std::function<void()>& handler);
+
     MemoryOptions options_;
-    DeadlineTimers::Clock::time_point now_;
-    bool ended_ = false;
+    DeadlineTimers::Instant now_;
     bool claimed_ = false;
     int pendingEventRounds_ = 0;
-    int framesShown_ = 0;
+    int wakes_ = 0;
     std::vector<std::function<void()>> pending_;
-    DeadlineTimers timers_;
-    TickClock clock_;
     MemoryWindow window_;
     CompositedPanel panel_;
-    PcgGenerator generator_;
 };
 
 }  // namespace lightmatrix

@@ -3,8 +3,8 @@
 namespace lightmatrix {
 
 MemoryWindow::MemoryWindow(Int32 screenWidth, Int32 screenHeight, double dpi,
-                           std::function<void()> closed)
-    : CompositedWindow(dpi, std::move(closed)), screenSize_{screenWidth, screenHeight} {}
+                           std::function<void()> onClosed)
+    : CompositedWindow(dpi, std::move(onClosed)), screenSize_{screenWidth, screenHeight} {}
 
 void MemoryWindow::maximise() {
     maximised_ = true;
@@ -23,11 +23,6 @@ bool MemoryWindow::embedIn(Int32 pane) {
 void MemoryWindow::setClientSize(Int32 width, Int32 height) {
     resize(width, height);
     expose(clientArea());
-}
-
-const Raster& MemoryWindow::screen() {
-    repaint();
-    return CompositedWindow::screen();
 }
 
 Int32 MemoryWindow::createPane(Int32 width, Int32 height) {

@@ -12,14 +12,14 @@ namespace lightmatrix {
 // Preview panes are windows of a host that a test makes and destroys.
 class MemoryWindow : public CompositedWindow {
   public:
-    // `closed` runs when the window closes, or goes with its pane.
-    MemoryWindow(Int32 screenWidth, Int32 screenHeight, double dpi, std::function<void()> closed);
+    // `onClosed` runs when the window closes, or goes with its pane.
+    MemoryWindow(Int32 screenWidth, Int32 screenHeight, double dpi, std::function<void()> onClosed);
 
     void maximise() override;
     bool embedIn(Int32 pane) override;
 
-    // What the client area shows, every change drawn.
-    const Raster& screen();
+    // What the client area shows: what was presented to it.
+    using CompositedWindow::screen;
 
     // A host's window of `width` x `height` pixels; returns its handle.
     Int32 createPane(Int32 width, Int32 height);

@@ -8,6 +8,7 @@ var lightmatrixPage = (() => {
   const message = document.getElementById('message');
   const chooser = document.getElementById('picture');
   let running = false;
+  let picture = null;  // the decoded picture while the program loads it
 
   // The canvas in device pixels, so that a high-DPI screen shows it sharp.
   function fitCanvas() {
@@ -20,33 +21,37 @@ var lightmatrixPage = (() => {
     if (_lightmatrix_frame()) requestAnimationFrame(frame);
   }
 
-  // The browser decodes the picture; the program gets its RGBA pixels, or
-  // none when it could not, and draws the mosaic.
+  // The browser decodes the picture and holds it while the program, handed
+  // its name, asks for its size and then its RGBA pixels; a file the browser
+  // cannot decode has no size, and the program reports it.
   async function showPicture(file) {
     if (!running) return;
     message.textContent = '';
-    let bitmap = null;
     try {
-      bitmap = await createImageBitmap(
+      picture = await createImageBitmap(
           file, {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
     } catch (error) {
-      // Not a picture: the program reports it.
+      picture = null;
     }
-    const width = bitmap ? bitmap.width : 0;
-    const height = bitmap ? bitmap.height : 0;
-    const pixels = _lightmatrix_picture_buffer(width, height);
-    if (pixels) {
-      const scratch = new OffscreenCanvas(width, height).getContext('2d');
-      scratch.drawImage(bitmap, 0, 0);
-      HEAPU8.set(scratch.getImageData(0, 0, width, height).data, pixels);
-    }
-    if (bitmap) bitmap.close();
-    ccall('lightmatrix_draw_picture', null, ['string'], [file.name]);
+    ccall('lightmatrix_picture_chosen', null, ['string'], [file.name]);
+    if (picture) picture.close();
+    picture = null;
+  }
+
+  // A pointer's position in device pixels, and whether it is the main button
+  // (a touch and a pen are).
+  function pointer(handler) {
+    return (event) => handler(Math.floor(event.offsetX * devicePixelRatio),
+                              Math.floor(event.offsetY * devicePixelRatio), event.button === 0);
   }
 
   addEventListener('keydown', () => _lightmatrix_key_down());
-  canvas.addEventListener('pointerdown', (event) => _lightmatrix_pointer_down(
-      Math.floor(event.offsetX * devicePixelRatio), Math.floor(event.offsetY * devicePixelRatio)));
+  canvas.addEventListener('pointerdown', (event) => {
+    // Its release comes to the canvas too, wherever it happens.
+    canvas.setPointerCapture(event.pointerId);
+    pointer(_lightmatrix_pointer_down)(event);
+  });
+  canvas.addEventListener('pointerup', pointer(_lightmatrix_pointer_up));
   addEventListener('resize', () => {
     // Once the program has ended the canvas keeps its last picture.
     if (!running) return;
@@ -77,6 +82,36 @@ var lightmatrixPage = (() => {
     putPixels(rgba, width, height, x, y, w, h) {
       const data = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
       context.putImageData(new ImageData(data, width, height), 0, 0, x, y, w, h);
+    },
+    pictureSize() {
+      return picture ? [picture.width, picture.height] : [0, 0];
+    },
+    // Writes the picture's straight RGBA pixels at `rgba` in the module's
+    // memory. A 2D canvas keeps its pixels premultiplied, which changes the
+    // colour of a half-transparent one; a WebGL texture read back does not.
+    copyPicture(rgba) {
+      const width = picture.width;
+      const height = picture.height;
+      const gl = new OffscreenCanvas(1, 1).getContext('webgl');
+      if (gl && Math.max(width, height) <= gl.getParameter(gl.MAX_TEXTURE_SIZE)) {
+        gl.pixelStorei(gl.UNPACK_PREMULTIPLY_ALPHA_WEBGL, false);
+        gl.pixelStorei(gl.UNPACK_COLORSPACE_CONVERSION_WEBGL, gl.NONE);
+        const texture = gl.createTexture();
+        gl.bindTexture(gl.TEXTURE_2D, texture);
+        gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, gl.RGBA, gl.UNSIGNED_BYTE, picture);
+        gl.bindFramebuffer(gl.FRAMEBUFFER, gl.createFramebuffer());
+        gl.framebufferTexture2D(gl.FRAMEBUFFER, gl.COLOR_ATTACHMENT0, gl.TEXTURE_2D, texture, 0);
+        const read = gl.checkFramebufferStatus(gl.FRAMEBUFFER) == gl.FRAMEBUFFER_COMPLETE;
+        if (read)
+          gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE,
+                        HEAPU8.subarray(rgba, rgba + width * height * 4));
+        const context = gl.getExtension('WEBGL_lose_context');
+        if (context) context.loseContext();
+        if (read) return;
+      }
+      const scratch = new OffscreenCanvas(width, height).getContext('2d');
+      scratch.drawImage(picture, 0, 0);
+      HEAPU8.set(scratch.getImageData(0, 0, width, height).data, rgba);
     },
     showMessage(text) {
       message.textContent = text;

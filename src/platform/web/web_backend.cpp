@@ -2,7 +2,7 @@
 
 #include <emscripten.h>
 
-#include <algorithm>
+#include "saver/program.h"
 
 namespace lightmatrix {
 
@@ -15,53 +15,68 @@ EM_JS(double, localTimeOfDay, (), {
            now.getMilliseconds() / 1000;
 });
 EM_JS(void, programEnded, (const char* why), { lightmatrixPage.ended(UTF8ToString(why)); });
-
-// How long a pause of the frames is made up for, tick by tick.
-constexpr std::chrono::seconds kMostMadeUp{1};
+EM_JS(void, showMessage, (const char* text), { lightmatrixPage.showMessage(UTF8ToString(text)); });
 
 }  // namespace
 
 // steady_clock is performance.now() here. The frames themselves pace the
-// wakes, so a wake may come as soon as a deadline has passed.
+// wakes, so a wake may come as soon as a deadline has passed. Frames can come
+// late (a busy page, a slow device, a browser on virtual time fires them
+// rarely): a frame then runs every tick that fell due since the last one,
+// each at its own due time, up to a second's worth. A longer pause (a hidden
+// tab, which gets no frames) drops what it missed, as the desktop programs
+// drop the ticks of a stopped process.
 WebBackend::WebBackend()
-    : timers_(DeadlineTimers::Clock::duration::zero()),
-      clock_(timers_, &localTimeOfDay),
-      window_(devicePixelsPerInch(), [this] { end(); }),
-      panel_(window_) {}
+    : BackendLoop(0, &localTimeOfDay, &std::chrono::steady_clock::now, std::chrono::seconds(1)),
+      window_(devicePixelsPerInch(), [this] { stop(); }),
+      panel_(window_, designPanelArea(window_.mapping()), std::make_unique<BrowserDecoder>()) {}
 
-std::unique_ptr<Timer> WebBackend::createTimer(Int32 periodMs, std::function<void()> tick) {
-    return timers_.create(periodMs, std::move(tick));
-}
-
-void WebBackend::end(const std::string& why) {
-    if (ended_) return;
-    ended_ = true;
+void WebBackend::stop(const std::string& why) {
+    if (ended()) return;
+    end();
     programEnded(why.c_str());
 }
 
-// Frames can come late: a busy page, a slow device, or a browser on virtual
-// time fires them rarely. A frame then runs every tick that fell due since
-// the last one, each at its own due time: it wakes the timers in steps of at
-// most kMaxCatchUp, the most they make up for at one wake. A pause longer
-// than kMostMadeUp (a hidden tab, which gets no frames) drops what it missed,
-// as the desktop programs drop the ticks of a stopped process.
-bool WebBackend::frame() {
-    const auto now = timers_.now();
-    for (auto due = timers_.nextWake(); due && *due <= now && !ended_; due = timers_.nextWake()) {
-        const auto wake =
-            now - *due > kMostMadeUp ? now : std::min(now, *due + DeadlineTimers::kMaxCatchUp);
-        timers_.wake(wake, [this] { return !ended_; });
+void WebBackend::handle(const std::function<void()>& handler) {
+    if (ended()) return;
+    try {
+        handler();
+        window_.repaint();
+    } catch (const RuntimeError& error) {
+        stop(runtimeErrorLine(error));
     }
-    window_.repaint();
-    return !ended_;
+}
+
+bool WebBackend::frame() {
+    handle([this] { wakeTimers(); });
+    return !ended();
 }
 
 void WebBackend::keyDown() {
-    if (!ended_) window_.keyDown();
+    handle([this] { window_.keyDown(); });
 }
 
-void WebBackend::mouseDown(Int32 x, Int32 y) {
-    if (!ended_) window_.mouseDown(x, y);
+void WebBackend::pointerDown(Int32 x, Int32 y, bool left) {
+    handle([=, this] { window_.mouseDown(x, y, left); });
+}
+
+void WebBackend::pointerUp(Int32 x, Int32 y, bool left) {
+    handle([=, this] { window_.mouseUp(x, y, left); });
+}
+
+void WebBackend::canvasResized(Int32 width, Int32 height, double dpi) {
+    handle([=, this] { window_.canvasResized(width, height, dpi); });
+}
+
+void WebBackend::pictureChosen(const std::string& name) {
+    handle([&] {
+        try {
+            panel_.choose(name);
+        } catch (const RuntimeError& error) {
+            if (error.kind() != ErrorKind::CannotLoadPicture) throw;
+            showMessage(runtimeErrorLine(error).c_str());
+        }
+    });
 }
 
 }  // namespace lightmatrix

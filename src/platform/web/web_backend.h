@@ -2,53 +2,55 @@
 
 #include <string>
 
-#include "platform/common/deadline_timers.h"
-#include "platform/common/pcg_generator.h"
-#include "platform/common/tick_clock.h"
-#include "platform/event_loop.h"
+#include "platform/common/backend_loop.h"
 #include "platform/instance_check.h"
 #include "platform/web/web_window.h"
 
 namespace lightmatrix {
 
-// The program in a browser tab. The page's animation frames drive the
-// timers: each frame runs every tick that fell due since the last one, on the
-// clock of performance.now(), and repaints once. The clock the logic reads is the
-// page's local time of day. Each tab runs on its own: there is no other
-// instance to find.
-class WebBackend : public EventLoop, public InstanceCheck {
+// The program in a browser tab. The page's animation frames pace the loop:
+// each frame wakes the timers, which run every tick that fell due since the
+// last one on the clock of performance.now(), and repaint once. The browser
+// hands over its events (keys, pointers, a new canvas size, a picture) only
+// when the program has returned to it, one at a time. The clock the logic
+// reads is the page's local time of day. Each tab runs on its own: there is
+// no other instance to find.
+class WebBackend : public BackendLoop, public InstanceCheck {
   public:
     WebBackend();
 
-    WebWindow& window() { return window_; }
-    WebPicturePanel& panel() { return panel_; }
-    Clock& clock() { return clock_; }
-    PcgGenerator& generator() { return generator_; }
+    WebWindow& window() override { return window_; }
+    CompositedPanel& panel() { return panel_; }
 
     // An animation frame; false once the program has ended, when no frame
     // is needed any more.
     bool frame();
+    // The page's events, each handled to its end and repainted after. A
+    // pointer's button is the left one or another.
     void keyDown();
-    // A mouse button went down at device pixel (x, y) of the canvas.
-    void mouseDown(Int32 x, Int32 y);
-    bool ended() const { return ended_; }
+    void pointerDown(Int32 x, Int32 y, bool left);
+    void pointerUp(Int32 x, Int32 y, bool left);
+    void canvasResized(Int32 width, Int32 height, double dpi);
+    // A picture dropped on the page or chosen: the browser has decoded it, and
+    // the panel takes its pixels from the page (see BrowserDecoder). One that
+    // cannot be loaded is told on the page, and the program goes on.
+    void pictureChosen(const std::string& name);
+
     // The program stops for good; the page says so, with `why` when it is
     // a run-time error.
-    void end(const std::string& why = {});
+    void stop(const std::string& why = {});
 
-    std::unique_ptr<Timer> createTimer(Int32 periodMs, std::function<void()> tick) override;
-    // The browser hands events over only when the program returns to it, so
-    // nothing waits here: what a handler changed is drawn, and it goes on.
-    void processPendingEvents() override { window_.repaint(); }
     bool anotherInstanceRunning() override { return false; }
 
   private:
-    bool ended_ = false;
-    DeadlineTimers timers_;
-    TickClock clock_;
+    // Nothing waits: the browser hands each event over as it comes.
+    void handleWaitingEvents() override {}
+    // Runs a handler of the page's events while the program runs; a run-time
+    // error ends the program, as on the desktop, and the page shows it.
+    void handle(const std::function<void()>& handler);
+
     WebWindow window_;
-    WebPicturePanel panel_;
-    PcgGenerator generator_;
+    CompositedPanel panel_;
 };
 
 }  // namespace lightmatrix

@@ -1,6 +1,6 @@
 #include "platform/win32/dib_blit.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 void blitRaster(HDC dc, const Raster& raster, const PixelRect& area,
                 std::vector<std::uint32_t>& scratch) {
@@ -23,4 +23,4 @@ void blitRaster(HDC dc, const Raster& raster, const PixelRect& area,
                       scratch.data(), &info, DIB_RGB_COLORS);
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

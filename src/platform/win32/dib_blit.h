@@ -7,11 +7,11 @@
 
 #include "common/raster.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 // Copies `area` of `raster` to `dc` at the same place, as a top-down 32-bit
 // DIB (blue in the low byte). `scratch` holds the DIB's pixels between calls.
 void blitRaster(HDC dc, const Raster& raster, const PixelRect& area,
                 std::vector<std::uint32_t>& scratch);
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -3,7 +3,7 @@
 #include <exception>
 #include <utility>
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 // An exception thrown by a handler inside a window procedure. It must not
 // unwind through the system's code that called the procedure, so the procedure
@@ -14,7 +14,6 @@ class HandlerFailure {
     void capture() noexcept {
         if (!pending_) pending_ = std::current_exception();
     }
-    bool pending() const noexcept { return static_cast<bool>(pending_); }
     void rethrowIfAny() {
         if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
     }
@@ -23,4 +22,4 @@ class HandlerFailure {
     std::exception_ptr pending_;
 };
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -2,7 +2,7 @@
 
 #include "common/runtime_error.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 MutexInstanceCheck::~MutexInstanceCheck() {
     if (mutex_ != nullptr) CloseHandle(mutex_);
@@ -26,4 +26,4 @@ bool MutexInstanceCheck::anotherInstanceRunning() {
     return false;
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -4,7 +4,7 @@
 
 #include "platform/instance_check.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 // One screen saver per session: a named mutex in the session's namespace,
 // created by the first instance and held open until it ends. A preview is an
@@ -24,4 +24,4 @@ class MutexInstanceCheck : public InstanceCheck {
     HANDLE mutex_ = nullptr;
 };
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 // Looks up an optional function of a system DLL by name; nullptr when this
 // version of Windows lacks it.
@@ -14,4 +14,4 @@ Function optionalFunction(const wchar_t* module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(handle, name)));
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -4,7 +4,7 @@
 
 #include "common/runtime_error.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 // The window procedure of a class whose every window belongs to one Owner. The
 // owner arrives as the creation parameter and is kept in GWLP_USERDATA; it gets
@@ -56,9 +56,9 @@ void registerOwnedClass(HINSTANCE instance, const wchar_t* name, UINT style = 0,
 
 // Whether the message is a key or a mouse button going down, Alt and F10
 // (which come as system keys) and the side buttons included.
-inline bool isPress(UINT message) {
+inline bool isPressMessage(UINT message) {
     return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_LBUTTONDOWN ||
            message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN || message == WM_XBUTTONDOWN;
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -2,19 +2,18 @@
 
 #include <algorithm>
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 namespace {
 
-// One frame of the primary display, as the system reports its refresh rate;
-// 60 a second where it reports none.
-DeadlineTimers::Clock::duration displayFrame() {
+// The primary display's refresh rate as the system reports it, the usual one
+// where it reports none.
+double displayRefreshRate() {
     DEVMODEW mode{};
     mode.dmSize = sizeof mode;
     const bool known =
         EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1;
-    return std::chrono::duration_cast<DeadlineTimers::Clock::duration>(
-        std::chrono::duration<double>(1.0 / (known ? mode.dmDisplayFrequency : 60)));
+    return known ? mode.dmDisplayFrequency : DeadlineTimers::kUsualRefreshRate;
 }
 
 double localTimeOfDay() {
@@ -25,26 +24,21 @@ double localTimeOfDay() {
 
 }  // namespace
 
-Win32Backend::Win32Backend(HINSTANCE instance)
-    : timers_(displayFrame()),
-      clock_(timers_, &localTimeOfDay),
-      window_(instance, failure_, [this] { ended_ = true; }),
+Win32Backend::Win32Backend(HINSTANCE instance, DeadlineTimers::Now now)
+    : BackendLoop(displayRefreshRate(), &localTimeOfDay, std::move(now)),
+      window_(instance, failure_, [this] { end(); }),
       panel_(instance, window_, failure_) {}
-
-std::unique_ptr<Timer> Win32Backend::createTimer(Int32 periodMs, std::function<void()> tick) {
-    return timers_.create(periodMs, std::move(tick));
-}
 
 void Win32Backend::afterHandler() {
     failure_.rethrowIfAny();
     window_.repaint();
 }
 
-void Win32Backend::dispatchWaiting() {
+void Win32Backend::handleWaitingEvents() {
     MSG message{};
-    while (!ended_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (!ended() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT)
-            ended_ = true;
+            end();
         else
             DispatchMessageW(&message);
         afterHandler();
@@ -54,37 +48,22 @@ void Win32Backend::dispatchWaiting() {
     afterHandler();
 }
 
-void Win32Backend::wakeTimers() {
-    const auto now = DeadlineTimers::Clock::now();
-    const auto wake = timers_.nextWake();
-    if (!wake || *wake > now) return;
-    timers_.wake(now, [this] { return !ended_; });
-    window_.repaint();
-}
-
-void Win32Backend::processPendingEvents() {
-    window_.repaint();
-    dispatchWaiting();
-    wakeTimers();
-}
-
 void Win32Backend::run() {
     // A wait that ran out found no message, and then the next round need not
     // look for one: under Wine every look is a round trip to the wineserver.
     bool messages = true;
-    while (!ended_) {
-        if (messages) dispatchWaiting();
+    while (!ended()) {
+        if (messages) handleWaitingEvents();
         wakeTimers();
-        if (ended_) break;
+        if (ended()) break;
         DWORD timeout = INFINITE;
-        if (const auto wake = timers_.nextWake()) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(*wake - DeadlineTimers::Clock::now());
-            timeout = static_cast<DWORD>(std::clamp<long long>(left.count(), 0, 60'000));
+        if (const auto left = timers().timeToNextWake()) {
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*left).count();
+            timeout = static_cast<DWORD>(std::min<long long>(ms, 60'000));
         }
         messages = MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT,
                                                MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
     }
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -3,7 +3,7 @@
 #include "common/runtime_error.h"
 #include "platform/win32/owned_window.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 namespace {
 constexpr const wchar_t* kClassName = L"LightmatrixCover";
@@ -31,7 +31,7 @@ void Win32Cover::show() {
 }
 
 LRESULT Win32Cover::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (isPress(message)) {
+    if (isPressMessage(message)) {
         // A copy: the handler may close the window, and this cover with it.
         const std::function<void()> pressed = pressed_;
         pressed();
@@ -51,4 +51,4 @@ LRESULT Win32Cover::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

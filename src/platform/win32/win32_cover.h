@@ -7,7 +7,7 @@
 #include "common/colour.h"
 #include "platform/win32/handler_failure.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 // A window of one colour over a whole monitor, above every other window, that
 // tells of every key and mouse button pressed on it: what covers the monitors
@@ -34,4 +34,4 @@ class Win32Cover {
     std::function<void()> pressed_;
 };
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -6,14 +6,14 @@
 
 #include "common/checked.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 // A window handle that arrives as a 32-bit value, such as the preview pane's
 // on the command line, as a handle of 64-bit Windows. Window handles carry 32
 // significant bits and are widened with their sign, as LongToHandle does.
 template <typename Handle>
-Handle fromInt32(Int32 value) {
+Handle handleFromInt32(Int32 value) {
     return reinterpret_cast<Handle>(static_cast<std::intptr_t>(value));
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -1,14 +1,14 @@
 #include "platform/win32/win32_picture_panel.h"
 
-#include <algorithm>
-#include <utility>
+#include <windowsx.h>
 
+#include "common/constants.h"
 #include "platform/win32/dib_blit.h"
 #include "platform/win32/owned_window.h"
-#include "platform/win32/wic_picture_file.h"
+#include "platform/win32/wic_decoder.h"
 #include "platform/win32/win32_window.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 namespace {
 
@@ -18,14 +18,15 @@ constexpr const wchar_t* kClassName = L"LightmatrixPicturePanel";
 
 Win32PicturePanel::Win32PicturePanel(HINSTANCE instance, Win32Window& window,
                                      HandlerFailure& failure)
-    : failure_(failure), face_(static_cast<Colour>(GetSysColor(COLOR_BTNFACE))) {
+    : FramebufferPanel(window, designPanelArea(window.mapping()), std::make_unique<WicDecoder>()),
+      failure_(failure) {
     registerOwnedClass<Win32PicturePanel>(instance, kClassName, CS_OWNDC);
-    // Hidden at start, at no size until the window places it.
-    CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, window.hwnd(),
-                    nullptr, instance, this);
+    // Hidden at start.
+    const PixelRect& at = area();
+    CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, at.left, at.top, at.width(),
+                    at.height(), window.hwnd(), nullptr, instance, this);
     if (hwnd_ == nullptr) raise(ErrorKind::Platform, "cannot create the picture panel");
     dc_ = GetDC(hwnd_);
-    window.attach(*this);
 }
 
 Win32PicturePanel::~Win32PicturePanel() {
@@ -34,31 +35,17 @@ Win32PicturePanel::~Win32PicturePanel() {
     DestroyWindow(hwnd_);
 }
 
-void Win32PicturePanel::place(const PixelMapping& mapping) {
+void Win32PicturePanel::place(const PixelRect& area) {
+    FramebufferPanel::place(area);
+    if (hwnd_ != nullptr)
+        SetWindowPos(hwnd_, nullptr, area.left, area.top, area.width(), area.height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32PicturePanel::changed() {
     if (hwnd_ == nullptr) return;
-    const PixelRect area = designPanelArea(mapping);
-    SetWindowPos(hwnd_, nullptr, area.left, area.top, area.width(), area.height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-Picture Win32PicturePanel::load(const std::string& path) {
-    return std::make_shared<const Raster>(loadPictureWithWic(path, face_));
-}
-
-void Win32PicturePanel::setPicture(Picture picture) {
-    picture_ = std::move(picture);
-    if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void Win32PicturePanel::setVisible(bool visible) {
-    visible_ = visible;
-    if (hwnd_ != nullptr) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
-}
-
-RECT Win32PicturePanel::clientSize() const {
-    RECT client{};
-    if (hwnd_ != nullptr) GetClientRect(hwnd_, &client);
-    return client;
+    ShowWindow(hwnd_, visible() ? SW_SHOWNA : SW_HIDE);
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 Int32 Win32PicturePanel::sample(Int32 x, Int32 y) {
@@ -74,29 +61,28 @@ void Win32PicturePanel::paint() {
     PAINTSTRUCT paint{};
     const HDC dc = BeginPaint(hwnd_, &paint);
     if (dc != nullptr) {
-        // The picture from the top-left corner, the button face where it does
-        // not reach.
-        const RECT client = clientSize();
-        Raster shown(client.right, client.bottom, face_);
-        if (picture_)
-            for (Int32 y = 0; y < std::min(shown.height, picture_->height); ++y)
-                for (Int32 x = 0; x < std::min(shown.width, picture_->width); ++x)
-                    shown.at(x, y) = picture_->at(x, y);
-        blitRaster(
-            dc, shown,
-            {paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom},
-            scratch_);
+        const PixelRect dirty{paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
+                              paint.rcPaint.bottom};
+        Raster shown(area().width(), area().height(), kButtonFace);
+        drawOnto(shown, dirty, 0, 0);
+        blitRaster(dc, shown, dirty, scratch_);
     }
     EndPaint(hwnd_, &paint);
 }
 
-void Win32PicturePanel::buttonUp(LPARAM position) {
-    const bool wasPressed = std::exchange(pressed_, false);
-    ReleaseCapture();
-    const RECT client = clientSize();
-    const POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    const std::function<void()> handler = click_;
-    if (wasPressed && PtInRect(&client, at) && handler) handler();
+// A click: the left button pressed and released on the panel, the pointer
+// captured in between so that the release comes here wherever it happens.
+void Win32PicturePanel::pressed(bool left) {
+    buttonDown(left);
+    if (left) SetCapture(hwnd_);
+}
+
+void Win32PicturePanel::released(bool left, LPARAM position) {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    buttonUp(left, PtInRect(&client, at) != 0);
+    if (left && GetCapture() == hwnd_) ReleaseCapture();
 }
 
 LRESULT Win32PicturePanel::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -106,20 +92,25 @@ LRESULT Win32PicturePanel::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         case WM_PAINT:
             paint();
             return 0;
-        // A click: the left button pressed and released on the panel.
         case WM_LBUTTONDOWN:
-            pressed_ = true;
-            SetCapture(hwnd_);
-            return 0;
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+            pressed(message == WM_LBUTTONDOWN);
+            return message == WM_XBUTTONDOWN ? TRUE : 0;
         case WM_LBUTTONUP:
-            buttonUp(lParam);
-            return 0;
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_XBUTTONUP:
+            released(message == WM_LBUTTONUP, lParam);
+            return message == WM_XBUTTONUP ? TRUE : 0;
         case WM_CAPTURECHANGED:
-            pressed_ = false;
+            // Capture taken away mid-click: no click comes of it.
+            if (reinterpret_cast<HWND>(lParam) != hwnd_) buttonUp(true, false);
             return 0;
         default:
             return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

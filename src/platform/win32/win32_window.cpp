@@ -8,11 +8,9 @@
 #include "platform/win32/dib_blit.h"
 #include "platform/win32/optional_function.h"
 #include "platform/win32/owned_window.h"
-#include "platform/win32/run_stats.h"
 #include "platform/win32/win32_handles.h"
-#include "platform/win32/win32_picture_panel.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 namespace {
 
@@ -35,11 +33,11 @@ double dpiOf(HWND hwnd) {
 }  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure,
-                         std::function<void()> destroyed)
+                         std::function<void()> onClosed)
     : FramebufferWindow(96, static_cast<Colour>(GetSysColor(COLOR_BTNFACE))),
       instance_(instance),
       failure_(failure),
-      destroyed_(std::move(destroyed)) {
+      onClosed_(std::move(onClosed)) {
     // CS_OWNDC: every area presented on a tick goes through one device context.
     registerOwnedClass<Win32Window>(
         instance, kClassName, CS_OWNDC | CS_HREDRAW | CS_VREDRAW,
@@ -75,11 +73,6 @@ Win32Window::~Win32Window() {
     DestroyWindow(hwnd_);
 }
 
-void Win32Window::attach(Win32PicturePanel& panel) {
-    panel_ = &panel;
-    panel.place(mapping());
-}
-
 void Win32Window::maximise() {
     maximised_ = true;
     if (shown() && hwnd_ != nullptr) ShowWindow(hwnd_, SW_MAXIMIZE);
@@ -111,14 +104,14 @@ void Win32Window::show() {
 
 void Win32Window::close() {
     if (hwnd_ == nullptr) return;
-    if (closeTime_ == 0) closeTime_ = fileTimeNow();
+    if (!closeTime_) closeTime_ = std::chrono::steady_clock::now();
     endShowing();
     covers_.clear();
     if (!DestroyWindow(hwnd_)) raise(ErrorKind::Platform, "cannot close the window");
 }
 
 bool Win32Window::embedIn(Int32 pane) {
-    const auto host = fromInt32<HWND>(pane);
+    const auto host = handleFromInt32<HWND>(pane);
     RECT rect{};
     // A failed GetClientRect is the sign of a handle that names no window.
     if (!GetClientRect(host, &rect)) return false;
@@ -135,7 +128,6 @@ bool Win32Window::embedIn(Int32 pane) {
 
 void Win32Window::present(const Raster& frame, const PixelRect& area) {
     blitRaster(dc_, frame, area, scratch_);
-    if (firstFrameTime_ == 0) firstFrameTime_ = fileTimeNow();
 }
 
 void Win32Window::fill(const PixelRect& area, Colour colour) {
@@ -156,11 +148,6 @@ void Win32Window::paint() {
     EndPaint(hwnd_, &paint);
 }
 
-void Win32Window::changeDpi(double dpi) {
-    setDpi(dpi);
-    if (panel_ != nullptr) panel_->place(mapping());
-}
-
 void Win32Window::limitMaximisedSize(MINMAXINFO& info) const {
     // Maximised, a top-level window covers the whole monitor, task bar
     // included. The sizes are given for the primary monitor; Windows scales
@@ -173,7 +160,7 @@ void Win32Window::limitMaximisedSize(MINMAXINFO& info) const {
 }
 
 LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (isPress(message)) {
+    if (isPressMessage(message)) {
         press();
         return message == WM_XBUTTONDOWN ? TRUE : 0;
     }
@@ -190,7 +177,7 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             limitMaximisedSize(*reinterpret_cast<MINMAXINFO*>(lParam));
             return 0;
         case WM_DPICHANGED: {
-            changeDpi(HIWORD(wParam));
+            setDpi(HIWORD(wParam));
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
                          suggested.right - suggested.left, suggested.bottom - suggested.top,
@@ -198,14 +185,14 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_DPICHANGED_AFTERPARENT:
-            changeDpi(dpiOf(hwnd_));
+            setDpi(dpiOf(hwnd_));
             return 0;
         case WM_DESTROY: {
             // Closed by the program, or destroyed with the preview pane that
             // holds it: either way the program ends.
             endShowing();
-            const std::function<void()> destroyed = destroyed_;
-            if (destroyed) destroyed();
+            const std::function<void()> onClosed = onClosed_;
+            if (onClosed) onClosed();
             return 0;
         }
         default:
@@ -213,4 +200,4 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -2,18 +2,18 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/common/framebuffer_window.h"
 #include "platform/win32/handler_failure.h"
 #include "platform/win32/win32_cover.h"
 
-namespace lightmatrix::win32 {
-
-class Win32PicturePanel;
+namespace lightmatrix {
 
 // The window as a native window: top-level, without a frame, made hidden at
 // its design client size, drawn at its own DPI. Maximised, it covers the
@@ -22,9 +22,9 @@ class Win32PicturePanel;
 // presents what the system asks for again.
 class Win32Window : public FramebufferWindow {
   public:
-    // `destroyed` runs when the native window goes: closed by the program, or
+    // `onClosed` runs when the native window goes: closed by the program, or
     // destroyed with the preview pane that holds it.
-    Win32Window(HINSTANCE instance, HandlerFailure& failure, std::function<void()> destroyed);
+    Win32Window(HINSTANCE instance, HandlerFailure& failure, std::function<void()> onClosed);
     ~Win32Window() override;
     Win32Window(const Win32Window&) = delete;
     Win32Window& operator=(const Win32Window&) = delete;
@@ -34,13 +34,10 @@ class Win32Window : public FramebufferWindow {
     void close() override;
     bool embedIn(Int32 pane) override;
 
-    // The picture panel on the window, which moves with its DPI.
-    void attach(Win32PicturePanel& panel);
     HWND hwnd() const { return hwnd_; }
-    // When the first frame reached the screen, and when the program asked the
-    // window to close, as FILETIME counts; 0 before.
-    std::int64_t firstFrameTime() const { return firstFrameTime_; }
-    std::int64_t closeTime() const { return closeTime_; }
+    // When the program asked the window to close: taking the window down can
+    // take Wine a second or two.
+    std::optional<std::chrono::steady_clock::time_point> closeTime() const { return closeTime_; }
 
   protected:
     void present(const Raster& frame, const PixelRect& area) override;
@@ -52,20 +49,17 @@ class Win32Window : public FramebufferWindow {
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void paint();
-    void changeDpi(double dpi);
     void limitMaximisedSize(MINMAXINFO& info) const;
 
     HINSTANCE instance_;
     HandlerFailure& failure_;
-    std::function<void()> destroyed_;
+    std::function<void()> onClosed_;
     std::vector<std::unique_ptr<Win32Cover>> covers_;
     HWND hwnd_ = nullptr;
     HDC dc_ = nullptr;  // CS_OWNDC: one device context for the window's life
-    Win32PicturePanel* panel_ = nullptr;
     bool maximised_ = false;
     std::vector<std::uint32_t> scratch_;  // one area in the DIB's byte order
-    std::int64_t firstFrameTime_ = 0;
-    std::int64_t closeTime_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> closeTime_;
 };
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -10,11 +10,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "common/constants.h"
 #include "common/parse_integer.h"
 #include "common/runtime_error.h"
-#include "platform/x11/local_time.h"
-#include "platform/x11/run_stats.h"
+#include "platform/posix/local_time.h"
 #include "platform/x11/x11_monitors.h"
 
 namespace lightmatrix {
@@ -23,15 +21,15 @@ namespace {
 
 // SIGTERM and SIGINT arrive as readable data on a descriptor that the event
 // loop waits on, so they are handled between events like everything else.
-int blockEndSignals() {
+UniqueFd blockEndSignals() {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0)
         raise(ErrorKind::Platform, "cannot block SIGTERM and SIGINT");
-    const int fd = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (fd < 0) raise(ErrorKind::Platform, std::string("signalfd: ") + std::strerror(errno));
+    UniqueFd fd(signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
+    if (!fd) raise(ErrorKind::Platform, std::string("signalfd: ") + std::strerror(errno));
     return fd;
 }
 
@@ -49,41 +47,32 @@ int blockEndSignals() {
     return id;
 }
 
-X11Backend::X11Backend(bool preview)
-    : signalFd_(blockEndSignals()),
-      timers_(
-          std::chrono::duration_cast<DeadlineTimers::Clock::duration>(std::chrono::duration<double>(
-              1 / refreshRateOf(display_, DefaultScreen(display_.get()))))),
-      clock_(timers_, &localTimeOfDay),
-      window_(display_, preview ? None : daemonWindow(), [this] { ended_ = true; }),
+X11Backend::X11Backend(bool preview, DeadlineTimers::Now now)
+    : BackendLoop(DeadlineTimers::kUsualRefreshRate, &localTimeOfDay, std::move(now)),
+      signals_(blockEndSignals()),
+      window_(display_, preview ? None : daemonWindow(), [this] { end(); }),
       panel_(display_, window_, designPanelArea(window_.mapping())),
-      instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive) {}
-
-X11Backend::~X11Backend() {
-    if (signalFd_ >= 0) close(signalFd_);
-}
-
-std::unique_ptr<Timer> X11Backend::createTimer(Int32 periodMs, std::function<void()> tick) {
-    return timers_.create(periodMs, std::move(tick));
+      instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive) {
+    pace(refreshRateOf(display_, DefaultScreen(display_.get())));
 }
 
 void X11Backend::dispatch(const XEvent& event) {
     if (event.type == DestroyNotify && display_.watching(event.xdestroywindow.window)) {
         // The host destroyed its pane, or the daemon its window: nothing is
         // left to draw in, so the program ends quietly.
-        ended_ = true;
+        end();
         return;
     }
     if (window_.owns(event.xany.window))
         window_.handleEvent(event);
     else if (event.xany.window == panel_.id())
         panel_.handleEvent(event);
-    if (display_.watchedWindowGone()) ended_ = true;
+    if (display_.watchedWindowGone()) end();
 }
 
 void X11Backend::handleEvents(int count) {
     Display* dpy = display_.get();
-    for (int i = 0; i < count && !ended_; ++i) {
+    for (int i = 0; i < count && !ended(); ++i) {
         XEvent event;
         XNextEvent(dpy, &event);
         dispatch(event);
@@ -91,31 +80,20 @@ void X11Backend::handleEvents(int count) {
     }
 }
 
-// A wake of the timers, once a frame at most: every tick due by now, then one
-// repaint.
-void X11Backend::runDueTimers() {
-    const auto now = std::chrono::steady_clock::now();
-    const auto wake = timers_.nextWake();
-    if (!wake || *wake > now) return;
-    timers_.wake(now, [this] { return !ended_; });
-    window_.repaint();
-    if (display_.watchedWindowGone()) ended_ = true;
-}
-
 void X11Backend::checkSignals() {
-    pollfd fd{signalFd_, POLLIN, 0};
+    pollfd fd{signals_.get(), POLLIN, 0};
     if (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN)) {
         signalfd_siginfo info{};
-        while (read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        while (read(signals_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
         }
-        ended_ = true;
+        end();
     }
 }
 
 void X11Backend::run() {
     Display* dpy = display_.get();
     bool readable = true;  // whatever came during the load step
-    while (!ended_) {
+    while (!ended()) {
         // Events first, each handled to its end. XPending reads from the
         // connection, so it is asked only when there may be something to read.
         if (readable || XEventsQueued(dpy, QueuedAlready) > 0) {
@@ -123,18 +101,18 @@ void X11Backend::run() {
             readable = false;
             continue;
         }
-        runDueTimers();
-        if (ended_) break;
+        wakeTimers();
+        // A daemon's window may vanish under a tick's drawing.
+        if (display_.watchedWindowGone()) end();
+        if (ended()) break;
         XFlush(dpy);
         if (XEventsQueued(dpy, QueuedAlready) > 0) continue;
 
-        pollfd fds[2] = {{display_.fd(), POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        pollfd fds[2] = {{display_.fd(), POLLIN, 0}, {signals_.get(), POLLIN, 0}};
         timespec wait{};
         timespec* timeout = nullptr;
-        if (const auto wake = timers_.nextWake()) {
-            const auto left = std::max(*wake - std::chrono::steady_clock::now(),
-                                       std::chrono::steady_clock::duration::zero());
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        if (const auto left = timers().timeToNextWake()) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*left).count();
             wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
             wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
             timeout = &wait;
@@ -145,14 +123,11 @@ void X11Backend::run() {
         // A closed connection shows as readable too: XPending then finds it lost.
         readable = fds[0].revents != 0;
     }
-    writeRunStats(timers_.ticksRun(kLightingPeriodMs), window_.firstFrame());
 }
 
-void X11Backend::processPendingEvents() {
-    window_.repaint();
+void X11Backend::handleWaitingEvents() {
     handleEvents(XEventsQueued(display_.get(), QueuedAfterFlush));
-    if (!ended_) runDueTimers();
-    if (!ended_) checkSignals();
+    if (!ended()) checkSignals();
 }
 
 }  // namespace lightmatrix

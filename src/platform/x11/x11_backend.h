@@ -2,12 +2,9 @@
 
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/common/deadline_timers.h"
-#include "platform/common/pcg_generator.h"
-#include "platform/common/tick_clock.h"
-#include "platform/event_loop.h"
-#include "platform/x11/instance_lock.h"
+#include "platform/common/backend_loop.h"
+#include "platform/posix/instance_lock.h"
+#include "platform/posix/unique_fd.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_picture_panel.h"
 #include "platform/x11/x11_window.h"
@@ -20,24 +17,19 @@ namespace lightmatrix {
 //
 // Started in full-screen mode by a screen-saver daemon (XSCREENSAVER_WINDOW
 // set), the program draws into the daemon's window instead of making its own.
-class X11Backend : public EventLoop {
+class X11Backend : public BackendLoop {
   public:
-    explicit X11Backend(bool preview);
+    // `now` reads the steady clock that the timers keep to.
+    explicit X11Backend(bool preview, DeadlineTimers::Now now = &std::chrono::steady_clock::now);
     X11Backend(const X11Backend&) = delete;
     X11Backend& operator=(const X11Backend&) = delete;
-    ~X11Backend() override;
 
-    X11Window& window() { return window_; }
+    X11Window& window() override { return window_; }
     X11PicturePanel& panel() { return panel_; }
-    Clock& clock() { return clock_; }
-    PcgGenerator& generator() { return generator_; }
     InstanceLock& instanceLock() { return instance_; }
 
-    std::unique_ptr<Timer> createTimer(Int32 periodMs, std::function<void()> tick) override;
-    void processPendingEvents() override;
-
     // Handles events until the program ends: closed, its window destroyed by
-    // someone else, or a signal. Then writes the run figures.
+    // someone else, or a signal.
     void run();
 
     // The window named by $XSCREENSAVER_WINDOW (hex with 0x, or decimal), or
@@ -45,19 +37,16 @@ class X11Backend : public EventLoop {
     static ::Window daemonWindow();
 
   private:
+    // The events queued now, and the signals.
+    void handleWaitingEvents() override;
     void dispatch(const XEvent& event);
     void handleEvents(int count);
-    void runDueTimers();
     void checkSignals();
 
-    bool ended_ = false;
-    int signalFd_ = -1;
+    UniqueFd signals_;
     X11Display display_;
-    DeadlineTimers timers_;
-    TickClock clock_;
     X11Window window_;
     X11PicturePanel panel_;
-    PcgGenerator generator_;
     InstanceLock instance_;
 };
 

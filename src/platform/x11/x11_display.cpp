@@ -60,7 +60,7 @@ X11Display::~X11Display() {
 int X11Display::onError(Display* display, XErrorEvent* error) {
     X11Display* self = current;
     if (self != nullptr && self->trap_ != nullptr) {
-        if (self->trap_->firstError_ == 0) self->trap_->firstError_ = error->error_code;
+        self->trap_->failed_ = true;
         return 0;
     }
     if (self != nullptr && (error->error_code == BadWindow || error->error_code == BadDrawable) &&
@@ -134,7 +134,7 @@ ErrorTrap::~ErrorTrap() {
 
 bool ErrorTrap::failed() {
     settle(display_.get());
-    return firstError_ != 0;
+    return failed_;
 }
 
 }  // namespace lightmatrix

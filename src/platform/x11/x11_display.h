@@ -67,13 +67,12 @@ class ErrorTrap {
 
     // Syncs and tells whether any call since the trap was set failed.
     bool failed();
-    unsigned char firstError() const { return firstError_; }
 
   private:
     friend class X11Display;
     X11Display& display_;
     ErrorTrap* outer_;
-    unsigned char firstError_ = 0;
+    bool failed_ = false;
 };
 
 }  // namespace lightmatrix

@@ -3,6 +3,8 @@
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
 
+#include "platform/common/deadline_timers.h"
+
 namespace lightmatrix {
 
 namespace {
@@ -48,7 +50,7 @@ std::vector<PixelRect> monitorsOf(Display* display, int screen) {
 }
 
 double refreshRateOf(Display* display, int screen) {
-    constexpr double kUsualRate = 60;
+    constexpr double kUsualRate = DeadlineTimers::kUsualRefreshRate;
     if (!hasRandr(display, 1)) return kUsualRate;
     XRRScreenConfiguration* configuration = XRRGetScreenInfo(display, RootWindow(display, screen));
     if (configuration == nullptr) return kUsualRate;

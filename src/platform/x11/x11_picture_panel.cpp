@@ -1,16 +1,18 @@
 #include "platform/x11/x11_picture_panel.h"
 
 #include "common/constants.h"
-#include "platform/gdkpixbuf/picture_file.h"
+#include "platform/gdkpixbuf/pixbuf_decoder.h"
 
 namespace lightmatrix {
 
 X11PicturePanel::X11PicturePanel(X11Display& display, X11Window& window, const PixelRect& area)
-    : FramebufferPanel(window, area, &loadPictureFile), display_(display), window_(window) {
+    : FramebufferPanel(window, area, std::make_unique<PixbufDecoder>()),
+      display_(display),
+      window_(window) {
     Display* dpy = display_.get();
     XSetWindowAttributes attributes{};
     attributes.background_pixel = window.writer().pixelOf(kButtonFace);
-    attributes.event_mask = ExposureMask | ButtonPressMask;
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask;
     id_ = XCreateWindow(dpy, window.id(), area.left, area.top,
                         static_cast<unsigned>(std::max(area.width(), 1)),
                         static_cast<unsigned>(std::max(area.height(), 1)), 0, window.depth(),
@@ -42,9 +44,21 @@ void X11PicturePanel::draw() {
     window_.writer().put(id_, gc_, shown, shown.bounds());
 }
 
+void X11PicturePanel::place(const PixelRect& area) {
+    FramebufferPanel::place(area);
+    XMoveResizeWindow(display_.get(), id_, area.left, area.top,
+                      static_cast<unsigned>(std::max(area.width(), 1)),
+                      static_cast<unsigned>(std::max(area.height(), 1)));
+}
+
+// A press on the panel grabs the pointer for it until the release, which
+// comes here wherever it happens.
 void X11PicturePanel::handleEvent(const XEvent& event) {
     if (event.type == Expose && mapped_ && event.xexpose.count == 0) draw();
-    if (event.type == ButtonPress) click();
+    const XButtonEvent& b = event.xbutton;
+    if (event.type == ButtonPress) buttonDown(b.button == Button1);
+    if (event.type == ButtonRelease)
+        buttonUp(b.button == Button1, area().contains(area().left + b.x, area().top + b.y));
 }
 
 }  // namespace lightmatrix

@@ -20,6 +20,7 @@ class X11PicturePanel : public FramebufferPanel {
     ~X11PicturePanel() override;
 
     ::Window id() const { return id_; }
+    void place(const PixelRect& area) override;
     void handleEvent(const XEvent& event);
 
   private:

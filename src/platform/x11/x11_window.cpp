@@ -21,10 +21,10 @@ namespace {
 constexpr int kMaxCorrections = 20;
 }  // namespace
 
-X11Window::X11Window(X11Display& display, ::Window given, std::function<void()> closed)
+X11Window::X11Window(X11Display& display, ::Window given, std::function<void()> onClosed)
     : FramebufferWindow(display.logicalDpi(), kButtonFace),
       display_(display),
-      closed_(std::move(closed)),
+      onClosed_(std::move(onClosed)),
       given_(given != None) {
     Display* dpy = display_.get();
     if (given_) {
@@ -173,7 +173,6 @@ void X11Window::show() {
     if (given_) {
         // Already on the screen: no Expose will come for what is there now.
         beginShowing(true);
-        firstFrame_ = std::chrono::steady_clock::now();
         return;
     }
     beginShowing(false);
@@ -189,7 +188,7 @@ void X11Window::close() {
         if (!given_) XDestroyWindow(display_.get(), id_);
         XFlush(display_.get());
     }
-    closed_();
+    onClosed_();
 }
 
 void X11Window::present(const Raster& frame, const PixelRect& area) {
@@ -317,10 +316,6 @@ void X11Window::handleEvent(const XEvent& event) {
         case Expose: {
             const XExposeEvent& e = event.xexpose;
             expose({e.x, e.y, e.x + e.width, e.y + e.height});
-            if (shown() && !firstFrame_ && e.count == 0) {
-                XFlush(display_.get());
-                firstFrame_ = std::chrono::steady_clock::now();
-            }
             break;
         }
         case ConfigureNotify:

@@ -23,8 +23,8 @@ namespace lightmatrix {
 class X11Window : public FramebufferWindow {
   public:
     // `given` is the daemon's window; None makes a window of our own.
-    // `closed` runs when the program closes the window.
-    X11Window(X11Display& display, ::Window given, std::function<void()> closed);
+    // `onClosed` runs when the program closes the window.
+    X11Window(X11Display& display, ::Window given, std::function<void()> onClosed);
     X11Window(const X11Window&) = delete;
     X11Window& operator=(const X11Window&) = delete;
     ~X11Window() override;
@@ -45,8 +45,6 @@ class X11Window : public FramebufferWindow {
     int depth() const { return depth_; }
     // Puts pixels on this window and the windows inside it (same visual).
     PixelWriter& writer() { return *writer_; }
-    // When the window first showed its lights on the screen.
-    std::optional<std::chrono::steady_clock::time_point> firstFrame() const { return firstFrame_; }
 
   protected:
     void present(const Raster& frame, const PixelRect& area) override;
@@ -63,7 +61,7 @@ class X11Window : public FramebufferWindow {
     bool correctEmbedding(const XEvent& event);
 
     X11Display& display_;
-    std::function<void()> closed_;
+    std::function<void()> onClosed_;
     bool given_;
     ::Window id_ = None;
     int screen_ = 0;
@@ -72,7 +70,6 @@ class X11Window : public FramebufferWindow {
     bool windowManager_ = false;
     std::unique_ptr<PixelWriter> writer_;
     GC gc_ = nullptr;
-    std::optional<std::chrono::steady_clock::time_point> firstFrame_;
     // Black windows over the monitors other than the primary one, which the
     // window itself covers.
     std::vector<::Window> covers_;

@@ -142,6 +142,12 @@ class WindowWatch {
     std::set<::Window> shown_;
 };
 
+// Writes `directory`/translucent.png and returns its path: 300 x 100 pixels
+// of random colours with an alpha channel that runs from 0 at the left edge
+// to 254 at the right. The lights it gives match another backend's only if
+// both decoders and the blend over the panel's face agree.
+std::string writeTranslucentPng(const std::string& directory);
+
 // The run figures a program wrote at its end (LIGHTMATRIX_STATS) are complete
 // and account for at least `litDiscs` lights; the tick rate goes into the
 // test's record.

@@ -119,6 +119,14 @@ bool everyMonitorCovered(const XServer& server, int minimum, std::chrono::millis
         timeout);
 }
 
+std::string writeTranslucentPng(const std::string& directory) {
+    const std::string path = directory + "/translucent.png";
+    if (run({"convert", "-size", "300x100", "-seed", "7", "xc:", "+noise", "Random", "-alpha",
+             "set", "-channel", "A", "-fx", "i/w", "+channel", "PNG32:" + path}) != 0)
+        throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
 WindowWatch::WindowWatch(const std::string& display)
     : display_(XOpenDisplay(display.c_str()), XCloseDisplay) {
     if (!display_) throw std::runtime_error("cannot open display " + display);

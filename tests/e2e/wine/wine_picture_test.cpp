@@ -16,10 +16,7 @@ class WinePicturePanel : public WineSuite {
 };
 
 TEST_F(WinePicturePanel, TheMosaicShowsAsTheRendererDrawsItAndAClickHidesThePanel) {
-    const std::string picture = session->scratchDirectory() + "/noise.bmp";
-    ASSERT_EQ(e2e::run({"convert", "-size", "300x100", "-seed", "7", "xc:", "+noise", "Random",
-                        "BMP3:" + picture}),
-              0);
+    const std::string picture = e2e::writeTranslucentPng(session->scratchDirectory());
     Process probe = session->start(
         {kPictureProbe, windowsPath(session->scratchDirectory()), windowsPath(picture)});
     ASSERT_TRUE(e2e::waitUntil(

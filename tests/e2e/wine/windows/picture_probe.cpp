@@ -13,9 +13,8 @@
 #include "checks.h"
 #include "common/constants.h"
 #include "platform/win32/win32_backend.h"
-#include "shell/program_start.h"
-#include "shell/saver.h"
-#include "shell/saver_internals.h"
+#include "saver/program.h"
+#include "saver/saver.h"
 
 namespace lightmatrix {
 namespace {
@@ -47,22 +46,22 @@ int main(int argc, char** argv) {
     // 81 million pixels: its header alone must be enough to refuse it.
     writeBmpHeaders(directory + "too-large.bmp", 9000, 9000);
     try {
-        win32::Win32Backend backend(GetModuleHandleW(nullptr));
+        // The timers' clock stands still, as the renderer's does: only the
+        // picture colours lights here.
+        const auto start = std::chrono::steady_clock::now();
+        Win32Backend backend(GetModuleHandleW(nullptr), [start] { return start; });
         Saver saver(backend.window(), backend.panel(), backend, backend.clock(),
                     backend.generator());
         if (!saver.load("", backend.instanceCheck())) return 1;
-        // Only drawPicture colours lights here.
-        saver.lightingTimer->setEnabled(false);
-        saver.clearingTimer->setEnabled(false);
         backend.processPendingEvents();
-        PicturePanel& panel = backend.panel();
+        Win32PicturePanel& panel = backend.panel();
         const Lights& lights = backend.window().lights();
         check(panel.sample(0, 0) == kNoPixel, "the hidden panel gives no pixel");
 
         for (const std::string file : {"no-such-file.bmp", "not-a-picture.bmp", "too-large.bmp"}) {
             std::string error = "nothing";
             try {
-                SaverInternals::drawPicture(saver, directory + file);
+                panel.choose(directory + file);
             } catch (const RuntimeError& raised) {
                 if (raised.kind() == ErrorKind::CannotLoadPicture) error = raised.what();
             }
@@ -73,7 +72,7 @@ int main(int argc, char** argv) {
                       !panel.visible() && lit == 0,
                   file + " is refused (" + error + "), the panel hidden, no light changed");
         }
-        SaverInternals::drawPicture(saver, argv[2]);
+        panel.choose(argv[2]);
         const PixelRect design = designPanelArea(backend.window().mapping());
         const auto width = static_cast<Int32>(panel.innerWidth());
         const auto height = static_cast<Int32>(panel.innerHeight());

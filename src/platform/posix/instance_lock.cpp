@@ -1,4 +1,4 @@
-#include "platform/x11/instance_lock.h"
+#include "platform/posix/instance_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,10 +12,6 @@ namespace lightmatrix {
 
 InstanceLock::InstanceLock(Mode mode) : mode_(mode) {}
 
-InstanceLock::~InstanceLock() {
-    if (fd_ >= 0) close(fd_);
-}
-
 std::string InstanceLock::defaultPath() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/lightmatrix.lock";
@@ -23,32 +19,25 @@ std::string InstanceLock::defaultPath() {
 }
 
 bool InstanceLock::anotherInstanceRunning() {
-    if (fd_ >= 0) return false;  // this process holds it already
+    if (held_) return false;  // this process holds it already
     // Not following a link, and only a file of our own: in a shared /tmp,
     // someone else's file must neither be written nor keep us from running.
-    const int fd = open(defaultPath().c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
+    UniqueFd file(open(defaultPath().c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!file) return false;
     struct stat info {};
-    if (fstat(fd, &info) != 0 || info.st_uid != getuid() || !S_ISREG(info.st_mode)) {
-        close(fd);
+    if (fstat(file.get(), &info) != 0 || info.st_uid != getuid() || !S_ISREG(info.st_mode))
         return false;
-    }
     if (mode_ == Mode::DaemonHack) {
         // Shared if it can be had; never a reason to refuse.
-        if (flock(fd, LOCK_SH | LOCK_NB) == 0)
-            fd_ = fd;
-        else
-            close(fd);
+        if (flock(file.get(), LOCK_SH | LOCK_NB) == 0) held_ = std::move(file);
         return false;
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
         // Only a lock held elsewhere means another instance; any other failure
         // is no reason to keep the screen saver from running.
-        const bool held = errno == EWOULDBLOCK;
-        close(fd);
-        return held;
+        return errno == EWOULDBLOCK;
     }
-    fd_ = fd;
+    held_ = std::move(file);
     return false;
 }
 

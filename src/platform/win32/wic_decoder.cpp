@@ -1,4 +1,4 @@
-#include "platform/win32/wic_picture_file.h"
+#include "platform/win32/wic_decoder.h"
 
 #include <windows.h>
 
@@ -7,13 +7,14 @@
 #include <objbase.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "common/runtime_error.h"
-#include "platform/picture_panel.h"
 
-namespace lightmatrix::win32 {
+namespace lightmatrix {
 
 namespace {
 
@@ -70,58 +71,56 @@ std::wstring widen(const std::string& text) {
     raise(ErrorKind::CannotLoadPicture, path + ": " + why);
 }
 
-// Premultiplied BGRA over an opaque background, to a colour value.
-Colour over(const std::uint8_t* bgra, Colour background) {
-    const unsigned alpha = bgra[3];
-    const auto channel = [&](unsigned premultiplied, int back) {
-        return static_cast<int>(premultiplied +
-                                (static_cast<unsigned>(back) * (255u - alpha) + 127u) / 255u);
-    };
-    return rgb(channel(bgra[2], redOf(background)), channel(bgra[1], greenOf(background)),
-               channel(bgra[0], blueOf(background)));
-}
+// The first frame of the file, decoded, with COM kept for as long as it is.
+struct Frame {
+    ComApartment apartment;
+    ComRef<IWICImagingFactory> factory;
+    ComRef<IWICBitmapDecoder> decoder;
+    ComRef<IWICBitmapFrameDecode> frame;
+    UINT width = 0;
+    UINT height = 0;
+
+    explicit Frame(const std::string& path) {
+        if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IWICImagingFactory, factory.putVoid())))
+            refuse(path, "the Windows Imaging Component is not available");
+        const std::wstring widePath = widen(path);
+        if (FAILED(factory->CreateDecoderFromFilename(widePath.c_str(), nullptr, GENERIC_READ,
+                                                      WICDecodeMetadataCacheOnDemand,
+                                                      decoder.put())))
+            refuse(path, "no such file, or not a picture");
+        if (FAILED(decoder->GetFrame(0, frame.put()))) refuse(path, "the picture has no frame");
+        if (FAILED(frame->GetSize(&width, &height))) refuse(path, "the picture has no size");
+    }
+};
 
 }  // namespace
 
-Raster loadPictureWithWic(const std::string& path, Colour background) {
-    const ComApartment apartment;
-    ComRef<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, factory.putVoid())))
-        refuse(path, "the Windows Imaging Component is not available");
+PixelSize WicDecoder::measure(const std::string& path) {
+    const Frame frame(path);
+    return {static_cast<Int32>(std::min<UINT>(frame.width, INT32_MAX)),
+            static_cast<Int32>(std::min<UINT>(frame.height, INT32_MAX))};
+}
 
-    ComRef<IWICBitmapDecoder> decoder;
-    const std::wstring widePath = widen(path);
-    if (FAILED(factory->CreateDecoderFromFilename(widePath.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, decoder.put())))
-        refuse(path, "no such file, or not a picture");
-    ComRef<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, frame.put()))) refuse(path, "the picture has no frame");
-
-    UINT width = 0;
-    UINT height = 0;
-    if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0)
-        refuse(path, "the picture has no size");
-    const auto pixelCount = static_cast<std::int64_t>(width) * static_cast<std::int64_t>(height);
-    if (pixelCount > kMaxPicturePixels)
-        refuse(path, "the picture has more than " + std::to_string(kMaxPicturePixels) + " pixels");
-
+// Straight BGRA, which every WIC converter offers, with red and blue swapped.
+RgbaPicture WicDecoder::decode(const std::string& path) {
+    Frame frame(path);
     ComRef<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.put())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA,
+    if (FAILED(frame.factory->CreateFormatConverter(converter.put())) ||
+        FAILED(converter->Initialize(frame.frame.get(), GUID_WICPixelFormat32bppBGRA,
                                      WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom)))
         refuse(path, "the picture's pixels cannot be converted");
 
-    const UINT stride = width * 4;  // at most 4 * kMaxPicturePixels: fits
-    std::vector<std::uint8_t> bgra(static_cast<std::size_t>(pixelCount) * 4);
-    if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(bgra.size()), bgra.data())))
+    // The caller has measured the picture and kept its size within bounds.
+    RgbaPicture picture{static_cast<Int32>(frame.width), static_cast<Int32>(frame.height), {}};
+    picture.rgba.resize(static_cast<std::size_t>(frame.width) * frame.height * 4);
+    if (FAILED(converter->CopyPixels(nullptr, frame.width * 4,
+                                     static_cast<UINT>(picture.rgba.size()), picture.rgba.data())))
         refuse(path, "the picture cannot be decoded");
-
-    Raster picture(static_cast<Int32>(width), static_cast<Int32>(height), background);
-    for (std::size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] = over(&bgra[i * 4], background);
+    for (std::size_t i = 0; i < picture.rgba.size(); i += 4)
+        std::swap(picture.rgba[i], picture.rgba[i + 2]);
     return picture;
 }
 
-}  // namespace lightmatrix::win32
+}  // namespace lightmatrix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "common/checked.h"
@@ -40,6 +41,8 @@ class Lights {
     const Light* find(Int16 index) const;
     // Indices of the lights whose cells may meet `area`, ascending.
     void lightsNear(const TwipsRect& area, std::vector<Int16>& out) const;
+    // Every light whose colour is not `background`, by index.
+    std::vector<std::pair<Int16, Colour>> coloured(Colour background) const;
     // One past the highest index a light ever had.
     Int32 indexLimit() const { return static_cast<Int32>(lights_.size()); }
 

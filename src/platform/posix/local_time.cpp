@@ -1,4 +1,4 @@
-#include "platform/x11/local_time.h"
+#include "platform/posix/local_time.h"
 
 #include <ctime>
 

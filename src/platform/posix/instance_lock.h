@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/instance_check.h"
+#include "platform/posix/unique_fd.h"
 
 namespace lightmatrix {
 
@@ -20,9 +21,6 @@ class InstanceLock : public InstanceCheck {
     enum class Mode { Exclusive, DaemonHack };
 
     explicit InstanceLock(Mode mode);
-    InstanceLock(const InstanceLock&) = delete;
-    InstanceLock& operator=(const InstanceLock&) = delete;
-    ~InstanceLock() override;
 
     bool anotherInstanceRunning() override;
 
@@ -30,7 +28,7 @@ class InstanceLock : public InstanceCheck {
 
   private:
     Mode mode_;
-    int fd_ = -1;
+    UniqueFd held_;
 };
 
 }  // namespace lightmatrix

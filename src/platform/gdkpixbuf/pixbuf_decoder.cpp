@@ -1,11 +1,10 @@
-#include "platform/gdkpixbuf/picture_file.h"
+#include "platform/gdkpixbuf/pixbuf_decoder.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <memory>
 
 #include "common/runtime_error.h"
-#include "platform/picture_panel.h"
 
 namespace lightmatrix {
 
@@ -22,22 +21,16 @@ struct GErrorFree {
     raise(ErrorKind::CannotLoadPicture, path + ": " + why);
 }
 
-int blend(int value, int alpha, int under) {
-    return (value * alpha + under * (255 - alpha)) / 255;
-}
-
 }  // namespace
 
-Raster loadPictureFile(const std::string& path, Colour background) {
-    // Ask for the size first, so that an absurd one is refused before decoding.
-    gint width = 0;
-    gint height = 0;
-    if (gdk_pixbuf_get_file_info(path.c_str(), &width, &height) == nullptr)
+PixelSize PixbufDecoder::measure(const std::string& path) {
+    PixelSize size;
+    if (gdk_pixbuf_get_file_info(path.c_str(), &size.width, &size.height) == nullptr)
         cannotLoad(path, "not a picture, or no such file");
-    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxPicturePixels)
-        cannotLoad(path, "picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                             " pixels is too large");
+    return size;
+}
 
+RgbaPicture PixbufDecoder::decode(const std::string& path) {
     GError* rawError = nullptr;
     std::unique_ptr<GdkPixbuf, GObjectUnref> pixbuf(
         gdk_pixbuf_new_from_file(path.c_str(), &rawError));
@@ -50,25 +43,20 @@ Raster loadPictureFile(const std::string& path, Colour background) {
         gdk_pixbuf_get_bits_per_sample(pixbuf.get()) != 8 || channels < (alpha ? 4 : 3))
         cannotLoad(path, "unsupported pixel layout");
 
-    const Int32 pictureWidth = gdk_pixbuf_get_width(pixbuf.get());
-    const Int32 pictureHeight = gdk_pixbuf_get_height(pixbuf.get());
-    if (static_cast<std::int64_t>(pictureWidth) * pictureHeight > kMaxPicturePixels)
-        cannotLoad(path, "picture is too large");
-    Raster picture(pictureWidth, pictureHeight, kBlack);
-
+    RgbaPicture picture{
+        gdk_pixbuf_get_width(pixbuf.get()), gdk_pixbuf_get_height(pixbuf.get()), {}};
+    picture.rgba.resize(static_cast<std::size_t>(picture.width) *
+                        static_cast<std::size_t>(picture.height) * 4);
     const guint8* base = gdk_pixbuf_read_pixels(pixbuf.get());
     const auto stride = static_cast<std::size_t>(gdk_pixbuf_get_rowstride(pixbuf.get()));
-    std::size_t out = 0;
+    std::uint8_t* out = picture.rgba.data();
     for (Int32 y = 0; y < picture.height; ++y) {
         const guint8* p = base + static_cast<std::size_t>(y) * stride;
-        for (Int32 x = 0; x < picture.width; ++x, p += channels) {
-            int r = p[0], g = p[1], b = p[2];
-            if (alpha) {
-                r = blend(r, p[3], redOf(background));
-                g = blend(g, p[3], greenOf(background));
-                b = blend(b, p[3], blueOf(background));
-            }
-            picture.pixels[out++] = rgb(r, g, b);
+        for (Int32 x = 0; x < picture.width; ++x, p += channels, out += 4) {
+            out[0] = p[0];
+            out[1] = p[1];
+            out[2] = p[2];
+            out[3] = alpha ? p[3] : 0xFF;
         }
     }
     return picture;

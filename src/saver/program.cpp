@@ -1,11 +1,15 @@
-#include "shell/program_start.h"
+#include "saver/program.h"
 
 #include <cstdio>
 
 namespace lightmatrix {
 
+std::string runtimeErrorLine(const RuntimeError& error) {
+    return std::string("lightmatrix: run-time error: ") + error.what();
+}
+
 void reportRuntimeError(const RuntimeError& error) {
-    std::fprintf(stderr, "lightmatrix: run-time error: %s\n", error.what());
+    std::fprintf(stderr, "%s\n", runtimeErrorLine(error).c_str());
 }
 
 int runProgram(Saver& saver, std::string_view commandLine, InstanceCheck& instances,

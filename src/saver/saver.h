@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,8 +18,9 @@ namespace lightmatrix {
 
 // The screen saver: its one window with the matrix of lights on it, the
 // picture panel, the lighting and clearing timers and the clearing count.
-// Making it makes both timers, on; load() is the load step, and from then on
-// the window's event loop drives it through the handlers below.
+// Making it makes both timers, on, and gives the window, the panel and the
+// timers its handlers; load() is the load step, and from then on the window's
+// event loop drives it through those handlers alone.
 class Saver {
   public:
     Saver(Window& window, PicturePanel& panel, EventLoop& events, Clock& clock,
@@ -27,7 +29,8 @@ class Saver {
     Saver& operator=(const Saver&) = delete;
     ~Saver();
 
-    // Matrix size: rows, and columns per row.
+    // Matrix size: rows, and columns per row. Callers may read and write
+    // them; nothing changes them after the load step.
     Int16 rowCount = 0;
     Int16 colCount = 0;
 
@@ -44,28 +47,29 @@ class Saver {
     // once, having shown nothing.
     bool load(std::string_view commandLine, InstanceCheck& instances);
 
-    // Handlers: a key or mouse button on the window, a tick of either timer,
-    // a click on the picture panel.
-    void dismiss();
+    // How many lighting ticks the saver has handled.
+    std::int64_t lightingTicks() const { return lightingTimer_->ticksRun(); }
+
+  private:
+    void createLights();
+    // The picture mosaic. The running screen saver never calls it: only a
+    // picture handed to the panel (see PicturePanel::onPictureChosen) does.
+    void drawPicture(PicturePanel& panel, const std::string& path);
+
+    // The handlers.
+    void onKeyOrButton();
     void onLightingTick();
     void onClearingTick();
     void onPanelClick();
-
-    const std::unique_ptr<Timer> lightingTimer;
-    const std::unique_ptr<Timer> clearingTimer;
-    Int16 clearingCount = 0;
-
-  private:
-    friend struct SaverInternals;
-
-    void createLights();
-    void drawPicture(PicturePanel& panel, const std::string& path);
 
     Window& window_;
     PicturePanel& panel_;
     EventLoop& events_;
     Clock& clock_;
     Generator& generator_;
+    const std::unique_ptr<Timer> lightingTimer_;
+    const std::unique_ptr<Timer> clearingTimer_;
+    Int16 clearingCount_ = 0;
 };
 
 }  // namespace lightmatrix

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "common/runtime_error.h"
 #include "platform/instance_check.h"
-#include "shell/saver.h"
+#include "saver/saver.h"
 
 namespace lightmatrix {
 
@@ -15,7 +16,9 @@ namespace lightmatrix {
 int runProgram(Saver& saver, std::string_view commandLine, InstanceCheck& instances,
                const std::function<void()>& runEventLoop);
 
-// One line on standard error: "lightmatrix: run-time error: ...".
+// How the program tells of a run-time error: "lightmatrix: run-time error: ...".
+std::string runtimeErrorLine(const RuntimeError& error);
+// That line on standard error.
 void reportRuntimeError(const RuntimeError& error);
 
 }  // namespace lightmatrix

@@ -1,10 +1,14 @@
-#include "shell/preview_embedding.h"
+#include "saver/preview.h"
 
 #include <string>
 
 #include "common/parse_integer.h"
 
 namespace lightmatrix {
+
+bool isPreviewCommandLine(std::string_view commandLine) {
+    return commandLine.substr(0, 2) == "/p";
+}
 
 Int32 paneHandleFromCommandLine(std::string_view commandLine) {
     if (commandLine.size() < 3)

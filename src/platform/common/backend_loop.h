@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "platform/common/deadline_timers.h"
+#include "platform/common/framebuffer_window.h"
+#include "platform/common/pcg_generator.h"
+#include "platform/common/tick_clock.h"
+#include "platform/event_loop.h"
+
+namespace lightmatrix {
+
+// What every backend's event loop shares (see EventLoop): the timers the saver
+// makes, kept against deadlines and paced by the display; the clock the saver
+// reads and its generator; whether the program has ended; the wake step; and
+// one round of the loop without its wait. A backend adds how it waits and how
+// input reaches the handlers.
+class BackendLoop : public EventLoop {
+  public:
+    std::unique_ptr<Timer> createTimer(Int32 periodMs, std::function<void()> tick) final {
+        return timers_.create(periodMs, std::move(tick));
+    }
+    // Draws what is waiting to be drawn, handles the events waiting, then
+    // wakes the timers if their wake has come.
+    void processPendingEvents() final {
+        window().repaint();
+        handleWaitingEvents();
+        if (!ended_) wakeTimers();
+    }
+    Clock& clock() { return clock_; }
+    Generator& generator() { return generator_; }
+    // Once the program has ended, no handler runs any more.
+    bool ended() const { return ended_; }
+
+  protected:
+    // `refreshRate` frames a second pace the wakes (0 wakes at every
+    // deadline). `localTimeOfDay` reads the wall clock in seconds since local
+    // midnight; `now` the steady clock that the deadlines are on. A tick
+    // later than `maxCatchUp` is not made up for.
+    BackendLoop(double refreshRate, std::function<double()> localTimeOfDay,
+                DeadlineTimers::Now now = &std::chrono::steady_clock::now,
+                DeadlineTimers::Duration maxCatchUp = DeadlineTimers::kMaxCatchUp)
+        : timers_(refreshRate, std::move(now), maxCatchUp),
+          clock_(timers_, std::move(localTimeOfDay)) {}
+
+    // The backend's window, and the events waiting for it: each handled to
+    // its end and followed by a repaint.
+    virtual FramebufferWindow& window() = 0;
+    virtual void handleWaitingEvents() = 0;
+
+    // The wake step: once the timers' wake has come, runs every tick due by
+    // now, in order, then repaints the window once. Whether they woke.
+    bool wakeTimers() {
+        if (!timers_.wakeIfDue([this] { return !ended_; })) return false;
+        window().repaint();
+        return true;
+    }
+    void end() { ended_ = true; }
+    // The display's refresh rate, once the backend knows it.
+    void pace(double refreshRate) { timers_.pace(refreshRate); }
+    const DeadlineTimers& timers() const { return timers_; }
+
+  private:
+    bool ended_ = false;
+    DeadlineTimers timers_;
+    TickClock clock_;
+    PcgGenerator generator_;
+};
+
+}  // namespace lightmatrix

@@ -4,7 +4,7 @@
 //   valgrind --tool=callgrind --collect-atstart=no lightmatrix_instructions tick 100000
 //
 // then the "totals:" line of the callgrind output divided by the count.
-// Operations: tick (a lighting tick with its cell's repaint), clear (clear()
+// Operations: tick (a wake running one lighting tick, with its cell's repaint), clear (clear()
 // on a fully lit matrix, with every cell's repaint), start (start-up with the
 // first full frame), second (a simulated second on a 60 Hz display: 60 wakes,
 // 100 lighting ticks, a repaint a wake).
@@ -17,8 +17,7 @@
 #include <string>
 
 #include "platform/memory/memory_backend.h"
-#include "shell/saver.h"
-#include "stepping_clock.h"
+#include "saver/saver.h"
 
 namespace lightmatrix {
 namespace {
@@ -31,7 +30,7 @@ int count(const std::string& operation, int n) {
             Saver saver(memory.window(), memory.panel(), memory, memory.clock(),
                         memory.generator());
             saver.load("", memory);
-            (void)memory.screen();
+            memory.window().repaint();
             CALLGRIND_TOGGLE_COLLECT;
         }
         return 0;
@@ -43,34 +42,27 @@ int count(const std::string& operation, int n) {
         saver.load("", memory);
         memory.advance(1000);  // the first wakes, as in every later second
         CALLGRIND_TOGGLE_COLLECT;
-        for (int i = 0; i < n; ++i) {
-            memory.advance(1000);
-            (void)memory.screen();
-        }
+        for (int i = 0; i < n; ++i) memory.advance(1000);
         CALLGRIND_TOGGLE_COLLECT;
         return 0;
     }
 
     MemoryBackend memory;
-    SteppingClock clock;
-    Saver saver(memory.window(), memory.panel(), memory, clock, memory.generator());
+    Saver saver(memory.window(), memory.panel(), memory, memory.clock(), memory.generator());
     saver.load("", memory);
     if (operation == "tick") {
         CALLGRIND_TOGGLE_COLLECT;
-        for (int i = 0; i < n; ++i) {
-            saver.onLightingTick();
-            (void)memory.screen();
-        }
+        for (int i = 0; i < n; ++i) memory.advance(10);
         CALLGRIND_TOGGLE_COLLECT;
         return 0;
     }
     if (operation == "clear") {
         for (int i = 0; i < n; ++i) {
             saver.drawHorLine(0, 1, 10799, i + 1);
-            (void)memory.screen();
+            memory.window().repaint();
             CALLGRIND_TOGGLE_COLLECT;
             saver.clear();
-            (void)memory.screen();
+            memory.window().repaint();
             CALLGRIND_TOGGLE_COLLECT;
         }
         return 0;

@@ -10,18 +10,16 @@
 #include <memory>
 
 #include "platform/memory/memory_backend.h"
-#include "shell/saver.h"
-#include "stepping_clock.h"
+#include "saver/saver.h"
 
 namespace lightmatrix {
 namespace {
 
-// The saver started on the memory backend, its clock `clock` when given.
+// The saver started on the memory backend.
 struct Program {
-    explicit Program(Clock* clock = nullptr, const MemoryOptions& options = {})
+    explicit Program(const MemoryOptions& options = {})
         : memory(options),
-          saver(memory.window(), memory.panel(), memory, clock ? *clock : memory.clock(),
-                memory.generator()) {
+          saver(memory.window(), memory.panel(), memory, memory.clock(), memory.generator()) {
         saver.load("", memory);
     }
 
@@ -29,13 +27,12 @@ struct Program {
     Saver saver;
 };
 
-// One lighting tick: clock, reseed, three draws, highlight, and the repaint
-// of the light's cell in the window's pixels.
+// One lighting tick in a wake of its own: clock, reseed, three draws,
+// highlight, and the repaint of the light's cell in the window's pixels.
 void BM_LightingTick(benchmark::State& state) {
-    SteppingClock clock;
-    Program program(&clock);
+    Program program;
     for (auto _ : state) {
-        program.saver.onLightingTick();
+        program.memory.advance(10);
         benchmark::DoNotOptimize(program.memory.screen().pixels.data());
     }
 }
@@ -50,10 +47,11 @@ void BM_ClearAllLit(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         program.saver.drawHorLine(0, 1, 10799, colour);
-        benchmark::DoNotOptimize(program.memory.screen().pixels.data());
+        program.memory.window().repaint();
         colour = colour % 0xFFFFFF + 1;
         state.ResumeTiming();
         program.saver.clear();
+        program.memory.window().repaint();
         benchmark::DoNotOptimize(program.memory.screen().pixels.data());
     }
 }
@@ -80,11 +78,13 @@ BENCHMARK(BM_StartWithFirstFrame)
 
 // A repaint of the whole window from the scene, as an expose would ask for.
 void BM_FullRepaint(benchmark::State& state) {
-    SteppingClock clock;
-    Program program(&clock);
-    for (int i = 0; i < 20000; ++i) program.saver.onLightingTick();  // a matrix well lit
+    Program program;
+    program.memory.advance(200'000);  // a matrix well lit
     MemoryWindow& window = program.memory.window();
-    for (auto _ : state) window.setBackColour(kBlack);  // everything is drawn again
+    for (auto _ : state) {
+        window.setBackColour(kBlack);  // everything is drawn again
+        window.repaint();
+    }
     benchmark::DoNotOptimize(window.screen().pixels.data());
 }
 BENCHMARK(BM_FullRepaint)
@@ -96,13 +96,13 @@ BENCHMARK(BM_FullRepaint)
 // makes (60), each running the lighting ticks then due (100 in all) and one
 // repaint of the cells they changed; the clearing comes every 360 seconds.
 void BM_SecondAt60Hz(benchmark::State& state) {
-    Program program(nullptr, MemoryOptions{.refreshRate = 60});
+    Program program(MemoryOptions{.refreshRate = 60});
     for (auto _ : state) {
         program.memory.advance(1000);
         benchmark::DoNotOptimize(program.memory.screen().pixels.data());
     }
     state.counters["ticks_per_second"] =
-        benchmark::Counter(static_cast<double>(program.memory.lightingTicks()) /
+        benchmark::Counter(static_cast<double>(program.saver.lightingTicks()) /
                            static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_SecondAt60Hz)

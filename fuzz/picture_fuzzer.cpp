@@ -1,6 +1,6 @@
 // libFuzzer target for the path from a picture file's bytes to the lights: the
-// bytes go to a file, drawPicture loads it into the picture panel on the memory backend
-// and samples it, and whatever the bytes were, the outcome must be one of two:
+// bytes go to a file handed to the picture panel on the memory backend, whose
+// drawPicture loads it and samples it, and whatever the bytes were, the outcome must be one of two:
 //
 // - the file cannot be loaded: CannotLoadPicture, with the panel still hidden,
 //   no light changed and no pixel read;
@@ -20,11 +20,9 @@
 #include <string>
 
 #include "common/constants.h"
-#include "platform/gdkpixbuf/picture_file.h"
-#include "platform/memory/memory_backend.h"
-#include "shell/saver.h"
-#include "shell/saver_internals.h"
-#include "support/probed_panel.h"
+#include "platform/common/picture_loading.h"
+#include "platform/gdkpixbuf/pixbuf_decoder.h"
+#include "support/running_program.h"
 
 namespace lightmatrix {
 
@@ -41,10 +39,7 @@ constexpr Colour kUnsampled = 0x01000000;
 
 class Harness {
   public:
-    Harness()
-        : panel_(memory_.panel()),
-          saver_(memory_.window(), panel_, memory_, memory_.clock(), memory_.generator()) {
-        saver_.load("", memory_);
+    Harness() {
         char name[] = "/tmp/lightmatrix-fuzz-XXXXXX";
         const int fd = mkstemp(name);
         if (fd < 0) fail("cannot create a scratch file");
@@ -52,21 +47,24 @@ class Harness {
         path_ = name;
         // The design rectangle at 96 DPI: 209 x 65 pixels, 70 samples in each of 22 rows.
         if (panel_.innerWidth() != 209 || panel_.innerHeight() != 65) fail("unexpected panel size");
-        saver_.drawHorLine(0, 1, 10799, kUnsampled);
+        program_.saver.drawHorLine(0, 1, 10799, kUnsampled);
     }
     ~Harness() { std::remove(path_.c_str()); }
 
     void run(const std::uint8_t* data, std::size_t size) {
         writeFile(data, size);
         // Start from a hidden panel and the sampled lights marked again.
-        if (panel_.visible()) saver_.onPanelClick();
+        if (panel_.visible()) {
+            const PixelRect& area = program_.memory.panel().area();
+            program_.memory.click(area.left, area.top);
+        }
         for (Int16 row = 0; row < 22; ++row)
             for (Int16 column = 1; column <= 70; ++column)
-                saver_.highlight(row, column, kUnsampled);
+                program_.saver.highlight(row, column, kUnsampled);
         panel_.samples.clear();
 
         try {
-            SaverInternals::drawPicture(saver_, path_);
+            program_.drawPicture(path_);
         } catch (const RuntimeError& error) {
             if (error.kind() != ErrorKind::CannotLoadPicture)
                 fail(std::string("unexpected run-time error: ") + error.what());
@@ -81,7 +79,7 @@ class Harness {
     }
 
   private:
-    Colour colourOf(Int16 k) { return memory_.window().lights().colour(k); }
+    Colour colourOf(Int16 k) { return program_.fill(k); }
 
     void writeFile(const std::uint8_t* data, std::size_t size) {
         std::FILE* file = std::fopen(path_.c_str(), "wb");
@@ -95,9 +93,10 @@ class Harness {
         if (panel_.samples.size() != 22 * 70) fail("not 22 x 70 samples");
 
         // The same bytes decoded again, independently of the panel.
-        const Raster picture = loadPictureFile(path_, kButtonFace);
-        const PixelRect& area = memory_.panel().area();
-        const Raster& screen = memory_.screen();
+        PixbufDecoder decoder;
+        const Raster picture = loadPicture(decoder, path_, kButtonFace);
+        const PixelRect& area = program_.memory.panel().area();
+        const Raster& screen = program_.screen();
         for (Int32 y = 0; y < 65; ++y) {
             for (Int32 x = 0; x < 209; ++x) {
                 const Colour expected =
@@ -118,9 +117,8 @@ class Harness {
         }
     }
 
-    MemoryBackend memory_;
-    testing_support::ProbedPanel panel_;
-    Saver saver_;
+    testing_support::RunningProgram program_;
+    testing_support::ProbedPanel& panel_ = program_.panel;
     std::string path_;
 };
 

@@ -1,0 +1,83 @@
+#pragma once
+
+// What the end-to-end tests of the Wayland screen saver share: a headless
+// compositor in a private runtime directory, programs run in it, screenshots
+// and real input. sway has the layer shell, several outputs and a seat;
+// weston has xdg-shell, one output and no seat.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e/support/e2e.h"
+#include "support/scratch_dir.h"
+
+struct wl_display;
+
+namespace lightmatrix::wayland_test {
+
+using namespace std::chrono_literals;
+
+// A compositor and its runtime directory, ended with the object.
+class Session {
+  public:
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // XDG_RUNTIME_DIR, WAYLAND_DISPLAY; for sway also HOME and SWAYSOCK.
+    const std::vector<std::string>& env() const { return env_; }
+    // Starts `argv` as the compositor's user, in env() and `extraEnv`.
+    e2e::Process start(const std::vector<std::string>& argv,
+                       const std::vector<std::string>& extraEnv = {}) const;
+
+  protected:
+    Session(const std::string& tag, bool asNobody);
+    ~Session();
+    std::vector<std::string> asUser(std::vector<std::string> argv) const;
+
+    testing_support::ScratchDir runtime_;
+    std::vector<std::string> env_;
+    std::optional<e2e::Process> server_;
+
+  private:
+    bool asNobody_;
+};
+
+// Headless sway, no Xwayland: HEADLESS-1 of 1280 x 800 at (0, 0), focused,
+// and with `twoOutputs` HEADLESS-2 of 1920 x 1080 at (1280, 0). As root, sway
+// (which refuses root) and what the session starts run as nobody (65534).
+// The seat has a keyboard (a waiting wtype) and a pointer (the session's
+// virtual pointer, which cursor commands need); the cursor starts at
+// (100, 100), drawn over any surface that does not hide it.
+class SwaySession : public Session {
+  public:
+    explicit SwaySession(bool twoOutputs = false);
+
+    // What swaymsg printed; raises std::runtime_error if sway refused.
+    std::string swaymsg(const std::vector<std::string>& arguments) const;
+    // An output at its buffer scale, cursor included (grim).
+    Raster screenshot(const std::string& output = "HEADLESS-1") const;
+    // Presses and releases the key of a keysym ("space", "Escape") with wtype.
+    void key(const std::string& name) const { runChecked({"wtype", "-k", name}); }
+    // "set X Y" (layout coordinates), "move DX DY", "press button1", "release button1".
+    void cursor(const std::string& command) const { swaymsg({"seat", "-", "cursor", command}); }
+
+  private:
+    std::string runChecked(const std::vector<std::string>& argv) const;
+
+    std::unique_ptr<wl_display, void (*)(wl_display*)> pointer_{nullptr, nullptr};
+    std::optional<e2e::Process> keyboard_;
+};
+
+// Headless weston as the current user (root is fine): desktop shell, one
+// output of width x height.
+class WestonSession : public Session {
+  public:
+    explicit WestonSession(int width = 1024, int height = 768);
+
+    // The whole screen (weston-screenshooter, over the debug protocol).
+    Raster screenshot() const;
+};
+
+}  // namespace lightmatrix::wayland_test

@@ -16,7 +16,7 @@ build=build/fuzz
 jobs=${JOBS:-2}
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DLIGHTMATRIX_FUZZ=ON -DLIGHTMATRIX_TESTS=OFF -DLIGHTMATRIX_X11=OFF >/dev/null
+    -DLIGHTMATRIX_FUZZ=ON -DLIGHTMATRIX_TESTS=OFF -DLIGHTMATRIX_LINUX_PROGRAM=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target picture_fuzzer
 
 mkdir -p "$build/corpus" "$build/artifacts"

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/common/backend_loop.h"
-#include "platform/win32/handler_failure.h"
+#include "platform/common/handler_failure.h"
 #include "platform/win32/mutex_instance_check.h"
 #include "platform/win32/win32_picture_panel.h"
 #include "platform/win32/win32_window.h"

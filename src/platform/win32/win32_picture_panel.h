@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/common/framebuffer_panel.h"
-#include "platform/win32/handler_failure.h"
+#include "platform/common/handler_failure.h"
 
 namespace lightmatrix {
 

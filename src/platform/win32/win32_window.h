@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/common/framebuffer_window.h"
-#include "platform/win32/handler_failure.h"
+#include "platform/common/handler_failure.h"
 #include "platform/win32/win32_cover.h"
 
 namespace lightmatrix {

@@ -1,9 +1,6 @@
 #include "platform/x11/x11_backend.h"
 
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -12,28 +9,10 @@
 
 #include "common/parse_integer.h"
 #include "common/runtime_error.h"
-#include "platform/posix/local_time.h"
+#include "platform/linux/local_time.h"
 #include "platform/x11/x11_monitors.h"
 
 namespace lightmatrix {
-
-namespace {
-
-// SIGTERM and SIGINT arrive as readable data on a descriptor that the event
-// loop waits on, so they are handled between events like everything else.
-UniqueFd blockEndSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
-    if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0)
-        raise(ErrorKind::Platform, "cannot block SIGTERM and SIGINT");
-    UniqueFd fd(signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
-    if (!fd) raise(ErrorKind::Platform, std::string("signalfd: ") + std::strerror(errno));
-    return fd;
-}
-
-}  // namespace
 
 ::Window X11Backend::daemonWindow() {
     const char* value = std::getenv("XSCREENSAVER_WINDOW");
@@ -49,7 +28,6 @@ UniqueFd blockEndSignals() {
 
 X11Backend::X11Backend(bool preview, DeadlineTimers::Now now)
     : BackendLoop(DeadlineTimers::kUsualRefreshRate, &localTimeOfDay, std::move(now)),
-      signals_(blockEndSignals()),
       window_(display_, preview ? None : daemonWindow(), [this] { end(); }),
       panel_(display_, window_, designPanelArea(window_.mapping())),
       instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive) {
@@ -81,13 +59,7 @@ void X11Backend::handleEvents(int count) {
 }
 
 void X11Backend::checkSignals() {
-    pollfd fd{signals_.get(), POLLIN, 0};
-    if (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN)) {
-        signalfd_siginfo info{};
-        while (read(signals_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        }
-        end();
-    }
+    if (signals_.arrived()) end();
 }
 
 void X11Backend::run() {
@@ -108,7 +80,7 @@ void X11Backend::run() {
         XFlush(dpy);
         if (XEventsQueued(dpy, QueuedAlready) > 0) continue;
 
-        pollfd fds[2] = {{display_.fd(), POLLIN, 0}, {signals_.get(), POLLIN, 0}};
+        pollfd fds[2] = {{display_.fd(), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
         timespec wait{};
         timespec* timeout = nullptr;
         if (const auto left = timers().timeToNextWake()) {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "platform/common/backend_loop.h"
-#include "platform/posix/instance_lock.h"
-#include "platform/posix/unique_fd.h"
+#include "platform/linux/end_signals.h"
+#include "platform/linux/instance_lock.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_picture_panel.h"
 #include "platform/x11/x11_window.h"
@@ -43,7 +43,7 @@ class X11Backend : public BackendLoop {
     void handleEvents(int count);
     void checkSignals();
 
-    UniqueFd signals_;
+    EndSignals signals_;
     X11Display display_;
     X11Window window_;
     X11PicturePanel panel_;

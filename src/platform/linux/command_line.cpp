@@ -1,4 +1,4 @@
-#include "platform/x11/command_line.h"
+#include "platform/linux/command_line.h"
 
 #include <cstdio>
 #include <string_view>
@@ -12,18 +12,21 @@ constexpr const char* usage =
     "       lightmatrix --help | --version\n"
     "A screen saver: a matrix of small round lights that take random colours.\n"
     "\n"
-    "  (nothing)     full screen on $DISPLAY; any key or mouse button ends it\n"
+    "  (nothing)     full screen, on every monitor; any key or mouse button ends it\n"
     "  /p WINDOW-ID  inside the X window WINDOW-ID (decimal), as a preview\n"
     "  --help        print this help and exit\n"
     "  --version     print the version and exit\n"
     "Any other argument (--root, /s) runs full screen as well.\n"
     "\n"
-    "With XSCREENSAVER_WINDOW set to a window id (hex or decimal), as XScreenSaver\n"
-    "starts its hacks, it draws in that window instead of one of its own.\n"
+    "It runs natively on Wayland where a compositor answers (WAYLAND_DISPLAY),\n"
+    "else on X11 ($DISPLAY). LIGHTMATRIX_BACKEND=x11 asks for X11 (under\n"
+    "XWayland), LIGHTMATRIX_BACKEND=wayland for Wayland alone. With\n"
+    "XSCREENSAVER_WINDOW set to a window id (hex or decimal), as XScreenSaver\n"
+    "starts its hacks, it draws in that X window instead of one of its own.\n"
     "\n"
     "Exit status: 0 when it ends normally, or at once when another instance runs;\n"
-    "1 on a run-time error (a WINDOW-ID that names no window, no X display);\n"
-    "2 on an unknown option.\n"
+    "1 on a run-time error (a WINDOW-ID that names no window, no display);\n"
+    "2 on an unknown option, or a LIGHTMATRIX_BACKEND that names no window system.\n"
     "See lightmatrix(6).\n";
 
 }  // namespace

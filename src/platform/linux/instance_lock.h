@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/instance_check.h"
-#include "platform/posix/unique_fd.h"
+#include "platform/linux/unique_fd.h"
 
 namespace lightmatrix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/local_time.h"
+#include "platform/linux/local_time.h"
 
 #include <ctime>
 

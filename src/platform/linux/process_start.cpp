@@ -1,4 +1,4 @@
-#include "platform/posix/process_start.h"
+#include "platform/linux/process_start.h"
 
 namespace lightmatrix {
 

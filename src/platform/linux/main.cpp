@@ -1,0 +1,71 @@
+// lightmatrix, the screen saver on Linux: on Wayland natively, or on X11 (a
+// window of its own, a preview pane, an XScreenSaver hack's window). The
+// options that begin with "--" are answered first, without a display; then
+// the saver runs by the Windows rules.
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/common/run_figures.h"
+#include "platform/linux/command_line.h"
+#include "platform/linux/process_start.h"
+#include "platform/linux/window_system.h"
+#include "platform/wayland/wayland_backend.h"
+#include "platform/x11/x11_backend.h"
+#include "saver/preview.h"
+#include "saver/program.h"
+
+namespace {
+
+using namespace lightmatrix;
+
+// The saver on `backend` until the program ends; its exit status.
+template <class Backend>
+int runOn(Backend& backend, InstanceCheck& instances, const std::string& commandLine) {
+    Saver saver(backend.window(), backend.panel(), backend, backend.clock(), backend.generator());
+    const int status = runProgram(saver, commandLine, instances, [&backend] { backend.run(); });
+    RunFigures{saver.lightingTicks(), processStart(), backend.window().firstFrame(),
+               std::chrono::steady_clock::now()}
+        .write();
+    return status;
+}
+
+bool isSocket(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const auto status = answerOption(argc, argv)) return *status;
+    const std::string commandLine = commandLineText(argc, argv);
+    const bool preview = isPreviewCommandLine(commandLine);
+    const auto systems = windowSystemsToTry(surroundingsOf(preview, &std::getenv, &isSocket));
+    if (!systems) {
+        std::fprintf(stderr, "lightmatrix: LIGHTMATRIX_BACKEND is %s, not x11 or wayland\n",
+                     std::getenv("LIGHTMATRIX_BACKEND"));
+        return 2;
+    }
+    try {
+        for (const WindowSystem system : *systems) {
+            if (system == WindowSystem::Wayland) {
+                auto connection = WaylandConnection::connect();
+                if (!connection && system != systems->back()) continue;  // X11 next
+                if (!connection)
+                    raise(ErrorKind::Platform, "cannot connect to a Wayland compositor");
+                WaylandBackend wayland(std::move(connection));
+                return runOn(wayland, wayland.instanceCheck(), commandLine);
+            }
+            X11Backend x11(preview);
+            return runOn(x11, x11.instanceLock(), commandLine);
+        }
+    } catch (const RuntimeError& error) {
+        // The window system could not be had at all, or was lost.
+        reportRuntimeError(error);
+    }
+    return 1;
+}

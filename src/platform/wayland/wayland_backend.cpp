@@ -1,0 +1,110 @@
+#include "platform/wayland/wayland_backend.h"
+
+#include <poll.h>
+#include <wayland-client.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/runtime_error.h"
+#include "platform/gdkpixbuf/pixbuf_decoder.h"
+#include "platform/linux/local_time.h"
+
+namespace lightmatrix {
+
+WaylandBackend::WaylandBackend(std::unique_ptr<WaylandConnection> connection)
+    : BackendLoop(0, &localTimeOfDay),
+      connection_(std::move(connection)),
+      window_(*connection_, [this] { end(); }),
+      panel_(window_, designPanelArea(window_.mapping()), std::make_unique<PixbufDecoder>()),
+      seat_(*connection_, {[this] {
+                               failure_.guard([this] {
+                                   if (!ended()) window_.keyDown();
+                               });
+                           },
+                           [this](wl_surface* surface, double x, double y, bool left, bool down) {
+                               failure_.guard([&] {
+                                   if (!ended()) window_.button(surface, x, y, left, down);
+                                   window_.repaint();
+                               });
+                           }}),
+      instance_(InstanceLock::Mode::Exclusive) {
+    connection_->outputsChanged = [this] { failure_.guard([this] { window_.outputsChanged(); }); };
+    window_.frameDue = [this] { failure_.guard([this] { frameDue(); }); };
+}
+
+WaylandBackend::~WaylandBackend() {
+    connection_->outputsChanged = nullptr;
+}
+
+// The compositor's time to draw: every tick due by now, then what changed,
+// in a new buffer.
+void WaylandBackend::frameDue() {
+    if (ended()) return;
+    wakeTimers();
+    window_.repaint();
+    window_.presentFrame();
+}
+
+bool WaylandBackend::flush() {
+    if (wl_display_flush(connection_->display()) >= 0) return true;
+    if (errno != EAGAIN) connection_->fail();
+    return false;
+}
+
+void WaylandBackend::handleWaitingEvents() {
+    wl_display* display = connection_->display();
+    flush();
+    if (wl_display_prepare_read(display) == 0) {
+        pollfd readable{connection_->fd(), POLLIN, 0};
+        if (poll(&readable, 1, 0) > 0) {
+            if (wl_display_read_events(display) < 0) connection_->fail();
+        } else {
+            wl_display_cancel_read(display);
+        }
+    }
+    if (wl_display_dispatch_pending(display) < 0) connection_->fail();
+    failure_.rethrowIfAny();
+    if (signals_.arrived()) end();
+}
+
+void WaylandBackend::run() {
+    wl_display* display = connection_->display();
+    while (!ended()) {
+        window_.settle();
+        const bool flushed = flush();
+        // Events already read are handled before the next wait.
+        if (wl_display_prepare_read(display) != 0) {
+            if (wl_display_dispatch_pending(display) < 0) connection_->fail();
+            failure_.rethrowIfAny();
+            continue;
+        }
+        // Waiting for a frame, nothing else is due; else the next tick is.
+        int timeout = -1;
+        if (!window_.waitingForFrame())
+            if (const auto left = timers().timeToNextWake())
+                timeout =
+                    static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*left).count());
+        pollfd fds[2] = {
+            {connection_->fd(), static_cast<short>(POLLIN | (flushed ? 0 : POLLOUT)), 0},
+            {signals_.fd(), POLLIN, 0}};
+        const int ready = poll(fds, 2, timeout);
+        if (ready < 0 && errno != EINTR) {
+            wl_display_cancel_read(display);
+            raise(ErrorKind::Platform, std::string("poll: ") + std::strerror(errno));
+        }
+        // A closed connection shows as readable too: reading then fails.
+        if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            if (wl_display_read_events(display) < 0) connection_->fail();
+        } else {
+            wl_display_cancel_read(display);
+        }
+        if (wl_display_dispatch_pending(display) < 0) connection_->fail();
+        failure_.rethrowIfAny();
+        if (ready > 0 && (fds[1].revents & POLLIN) != 0 && signals_.arrived()) end();
+        // A tick fell due: it runs at the next frame.
+        if (ready == 0 && !window_.waitingForFrame()) window_.askForFrame();
+    }
+}
+
+}  // namespace lightmatrix

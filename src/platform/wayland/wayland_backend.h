@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/common/backend_loop.h"
+#include "platform/common/handler_failure.h"
+#include "platform/linux/end_signals.h"
+#include "platform/linux/instance_lock.h"
+#include "platform/wayland/wayland_connection.h"
+#include "platform/wayland/wayland_seat.h"
+#include "platform/wayland/wayland_window.h"
+
+namespace lightmatrix {
+
+// The window system on Wayland, through libwayland-client alone, and its
+// event loop: one thread that waits on the compositor's connection and on
+// SIGTERM and SIGINT and handles one thing at a time. The compositor paces
+// the timers: their ticks run when a frame callback comes, every tick due by
+// then, and a frame is asked for when a tick falls due or something changed.
+// While the compositor sends no frame callbacks (the surface is not shown),
+// no tick runs and nothing is drawn.
+class WaylandBackend : public BackendLoop {
+  public:
+    explicit WaylandBackend(std::unique_ptr<WaylandConnection> connection);
+    WaylandBackend(const WaylandBackend&) = delete;
+    WaylandBackend& operator=(const WaylandBackend&) = delete;
+    ~WaylandBackend() override;
+
+    WaylandWindow& window() override { return window_; }
+    CompositedPanel& panel() { return panel_; }
+    InstanceCheck& instanceCheck() { return instance_; }
+
+    // Handles events until the program ends: closed, its surface closed by
+    // the compositor, or a signal. A lost connection is a run-time error.
+    void run();
+
+  private:
+    // What the connection holds already, each event to its end, then the signals.
+    void handleWaitingEvents() override;
+    void frameDue();
+    // Sends what waits to be sent; false while the connection is full.
+    bool flush();
+
+    EndSignals signals_;
+    HandlerFailure failure_;
+    std::unique_ptr<WaylandConnection> connection_;
+    WaylandWindow window_;
+    CompositedPanel panel_;
+    WaylandSeat seat_;
+    InstanceLock instance_;
+};
+
+}  // namespace lightmatrix

@@ -49,7 +49,7 @@ echo "== building $build (release preset)"
 cmake --preset release -B "$build" >/dev/null
 cmake --build "$build" -j "$jobs" --target lightmatrix_bench lightmatrix_soak lightmatrix_instructions \
     lightmatrix_x11_floor lightmatrix_bare_loop
-x11="$build/src/platform/x11/lightmatrix"
+x11="$build/lightmatrix"
 if ! cmake --build "$build" -j "$jobs" --target lightmatrix; then
     echo "the X11 program does not build: its process benchmarks are skipped" >&2
     rm -f "$x11"
@@ -76,7 +76,9 @@ if [ -n "${BASELINE:-}" ]; then
     echo "== building the programs of $baseline_name in $base"
     cmake -S "$base/src" -B "$base/x11" -DCMAKE_BUILD_TYPE=Release -DLIGHTMATRIX_TESTS=OFF >/dev/null &&
         cmake --build "$base/x11" -j "$jobs" --target lightmatrix &&
-        baseline_x11="$base/x11/src/platform/x11/lightmatrix" ||
+        for baseline_x11 in "$base/x11/lightmatrix" "$base/x11/src/platform/x11/lightmatrix"; do
+            [ -x "$baseline_x11" ] && break
+        done ||
         echo "the X11 program of $baseline_name does not build" >&2
     if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
         (cd "$base/src" && cmake --preset mingw -B "$base/mingw" >/dev/null &&

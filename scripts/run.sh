@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Builds the Linux screen saver and starts it. On a desktop it runs full screen
-# until a key or a mouse button is pressed. Where there is no display it runs
-# for a few seconds in a private Xvfb and saves a screenshot instead.
+# Builds the Linux screen saver and starts it. On a desktop, Wayland or X11, it
+# runs full screen until a key or a mouse button is pressed. Where there is no
+# display it runs for a few seconds in a private Xvfb and saves a screenshot
+# instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --preset app >/dev/null
 cmake --build --preset app -j "$(nproc)"
-saver=build/app/src/platform/x11/lightmatrix
+saver=build/app/lightmatrix
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ -n "${WAYLAND_DISPLAY:-}" ] || { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }; then
     exec "$saver" "$@"
 fi
 

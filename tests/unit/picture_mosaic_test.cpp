@@ -52,6 +52,29 @@ Raster decoded(const std::string& name) {
     return loadPicture(decoder, corpus(name), kButtonFace);
 }
 
+// A decoder of pictures of a given size, all grey.
+struct SizedDecoder : PictureDecoder {
+    explicit SizedDecoder(PixelSize picture) : size(picture) {}
+    PixelSize measure(const std::string&) override { return size; }
+    RgbaPicture decode(const std::string&) override {
+        ++decoded;
+        return {size.width, size.height,
+                std::vector<std::uint8_t>(static_cast<std::size_t>(size.width) * size.height * 4,
+                                          0xFF)};
+    }
+    PixelSize size;
+    int decoded = 0;
+};
+
+TEST(PictureFile, APictureOfUpTo64MegapixelsLoadsAndOneOfMoreIsRefusedUndecoded) {
+    SizedDecoder limit({8192, 8192});
+    EXPECT_EQ(loadPicture(limit, "limit", kButtonFace).at(8191, 8191), kWhite);
+    SizedDecoder over({5, 13421773});  // 64 megapixels and one
+    EXPECT_EQ(errorFrom([&] { loadPicture(over, "over", kButtonFace); }),
+              ErrorKind::CannotLoadPicture);
+    EXPECT_EQ(over.decoded, 0);
+}
+
 TEST(PictureFile, EveryFormatDecodesToTheSamePixelsAndBrokenFilesAreRefused) {
     const Raster reference = decoded("nine-by-six.ppm");
     ASSERT_EQ(std::pair(reference.width, reference.height), std::pair(9, 6));
@@ -116,6 +139,9 @@ TEST(PictureMosaic, EachLightTakesTheTopLeftPixelOfItsBlockAndThePanelShowsThePi
     for (Int32 y = 0; y < 6; ++y)
         for (Int32 x = 0; x < 9; ++x) ASSERT_EQ(panelPixel(program, x, y), withBlack(x, y));
     EXPECT_EQ(panelPixel(program, 208, 64), kButtonFace);
+    EXPECT_EQ(program.panel.sample(208, 64), kButtonFace);
+    EXPECT_EQ(program.panel.sample(209, 0), kNoPixel);
+    EXPECT_EQ(program.panel.sample(0, 65), kNoPixel);
     // The lights show where the panel does not cover them.
     const auto [x, y] = testing_support::cellCentrePixels(program.memory.window().mapping(), 3);
     EXPECT_EQ(program.memory.screen().at(x, y), sourceColour(6, 0));

@@ -6,10 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 
 #include "platform/common/deadline_timers.h"
-#include "platform/posix/instance_lock.h"
-#include "platform/posix/unique_fd.h"
+#include "platform/linux/instance_lock.h"
+#include "platform/linux/unique_fd.h"
+#include "platform/linux/window_system.h"
 #include "platform/win32/command_line.h"
 #include "support/scratch_dir.h"
 
@@ -52,6 +55,41 @@ TEST(InstanceLock, OneAtATimeButNeverThroughALinkOrAnotherUsersFile) {
     const UniqueFd theirs(open(lock.c_str(), O_RDONLY));
     ASSERT_EQ(flock(theirs.get(), LOCK_EX), 0);
     EXPECT_FALSE(InstanceLock(InstanceLock::Mode::Exclusive).anotherInstanceRunning());
+}
+
+TEST(WindowSystem, WaylandWhereACompositorIsThereElseX11AndX11ForHacksPreviewsAndWhenAsked) {
+    using enum WindowSystem;
+    using Systems = std::optional<std::vector<WindowSystem>>;
+    std::map<std::string, std::string> environment;
+    std::set<std::string> sockets{"/run/user/7/wayland-0", "/run/user/7/wayland-1", "/tmp/w"};
+    const auto choice = [&](bool preview = false) {
+        return windowSystemsToTry(surroundingsOf(
+            preview,
+            [&](const char* name) {
+                const auto found = environment.find(name);
+                return found == environment.end() ? nullptr : found->second.c_str();
+            },
+            [&](const std::string& path) { return sockets.contains(path); }));
+    };
+    EXPECT_EQ(choice(), Systems({X11}));
+    environment["XDG_RUNTIME_DIR"] = "/run/user/7";  // wayland-0 by default
+    EXPECT_EQ(choice(), Systems({Wayland, X11}));
+    environment["WAYLAND_DISPLAY"] = "wayland-2";  // no such socket
+    EXPECT_EQ(choice(), Systems({X11}));
+    for (const char* display : {"wayland-1", "/tmp/w"}) {
+        environment["WAYLAND_DISPLAY"] = display;
+        EXPECT_EQ(choice(), Systems({Wayland, X11})) << display;
+    }
+    EXPECT_EQ(choice(/*preview=*/true), Systems({X11}));
+    environment["XSCREENSAVER_WINDOW"] = "0x400008";
+    EXPECT_EQ(choice(), Systems({X11}));
+    environment["LIGHTMATRIX_BACKEND"] = "wayland";
+    EXPECT_EQ(choice(), Systems({Wayland}));
+    environment["LIGHTMATRIX_BACKEND"] = "x11";
+    environment.erase("XSCREENSAVER_WINDOW");
+    EXPECT_EQ(choice(), Systems({X11}));
+    environment["LIGHTMATRIX_BACKEND"] = "X11";
+    EXPECT_EQ(choice(), std::nullopt);
 }
 
 TEST(WindowsCommandLine, TheArgumentsFollowTheProgramsNameQuotedOrNot) {

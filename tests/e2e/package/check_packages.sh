@@ -23,7 +23,8 @@ expect Version "$(field Version)" "$version-1"
 expect Architecture "$(field Architecture)" amd64
 expect Suggests "$(field Suggests)" xscreensaver
 depends=$(field Depends)
-[[ $depends == *"libc6 ("* && $depends == *libx11-6* && $depends != *xscreensaver* ]] ||
+[[ $depends == *"libc6 ("* && $depends == *libx11-6* && $depends == *libwayland-client0* &&
+    $depends != *xscreensaver* ]] ||
     fail "Depends: $depends"
 lintian --fail-on error "$deb" || fail "lintian reports an error"
 
@@ -40,7 +41,8 @@ run --version
 expect --version "$status|$out|$err" "0|lightmatrix $version|"
 run --help
 expect "--help status and error output" "$status|$err" "0|"
-for part in "Usage: lightmatrix" "/p WINDOW-ID" XSCREENSAVER_WINDOW "Exit status"; do
+for part in "Usage: lightmatrix" "/p WINDOW-ID" XSCREENSAVER_WINDOW "natively on Wayland" \
+    LIGHTMATRIX_BACKEND=x11 "Exit status"; do
     [[ $out == *"$part"* ]] || fail "--help does not tell $part: $out"
 done
 run --no-such-option

@@ -107,7 +107,7 @@ struct LightsSeen {
     int litDiscs = 0;             // discs painted in one colour other than black
     int strayPixels = 0;          // non-black pixels outside every matrix disc
     int mixedDiscs = 0;           // discs holding more than one colour (black included)
-    std::vector<Colour> colours;  // the colours of the lit discs, in light order
+    std::map<Int16, Colour> lit;  // the lit discs' lights and colours
 };
 LightsSeen inspectLights(const Raster& shot, double dpi = 96, const PixelRect& area = {});
 

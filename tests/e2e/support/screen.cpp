@@ -64,11 +64,11 @@ LightsSeen inspectLights(const Raster& shot, double dpi, const PixelRect& area) 
             }
         }
     }
-    for (const Colour disc : discs) {
-        seen.mixedDiscs += disc == -2;
-        if (disc > 0) seen.colours.push_back(disc);
+    for (std::size_t i = 0; i < discs.size(); ++i) {
+        seen.mixedDiscs += discs[i] == -2;
+        if (discs[i] > 0) seen.lit[static_cast<Int16>(i + 1)] = discs[i];
     }
-    seen.litDiscs = static_cast<int>(seen.colours.size());
+    seen.litDiscs = static_cast<int>(seen.lit.size());
     return seen;
 }
 

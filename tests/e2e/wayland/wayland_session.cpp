@@ -22,26 +22,38 @@ const wl_interface kPointerManager{"zwlr_virtual_pointer_manager_v1", 1, 1, &kCr
 const wl_registry_listener kFindPointerManager{
     [](void* manager, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
         if (std::string(interface) == kPointerManager.name)
-            *static_cast<void**>(manager) = wl_registry_bind(registry, name, &kPointerManager, 1);
+            *static_cast<wl_proxy**>(manager) =
+                static_cast<wl_proxy*>(wl_registry_bind(registry, name, &kPointerManager, 1));
     },
     [](void*, wl_registry*, uint32_t) {}};
 
-// A connection to the compositor at `socket` that holds a virtual pointer.
-wl_display* connectPointer(const std::string& socket) {
-    wl_display* display = wl_display_connect(socket.c_str());
-    if (display == nullptr) throw std::runtime_error("cannot connect to " + socket);
-    void* manager = nullptr;
-    wl_registry_add_listener(wl_display_get_registry(display), &kFindPointerManager, &manager);
-    wl_display_roundtrip(display);
-    if (manager == nullptr ||
-        !wl_proxy_marshal_flags(static_cast<wl_proxy*>(manager), 0, &kVirtualPointer, 1, 0, nullptr,
-                                nullptr) ||
-        wl_display_roundtrip(display) < 0) {
-        wl_display_disconnect(display);
-        throw std::runtime_error("cannot make a virtual pointer");
+}  // namespace
+
+// A connection to the compositor that holds a virtual pointer.
+struct SwaySession::Pointer {
+    explicit Pointer(const std::string& socket) : display(wl_display_connect(socket.c_str())) {
+        if (display == nullptr) throw std::runtime_error("cannot connect to " + socket);
+        registry = wl_display_get_registry(display);
+        wl_registry_add_listener(registry, &kFindPointerManager, &manager);
+        wl_display_roundtrip(display);
+        if (manager != nullptr)
+            pointer = wl_proxy_marshal_flags(manager, 0, &kVirtualPointer, 1, 0, nullptr, nullptr);
+        if (pointer == nullptr || wl_display_roundtrip(display) < 0)
+            throw std::runtime_error("cannot make a virtual pointer");
     }
-    return display;
-}
+    ~Pointer() {
+        for (wl_proxy* proxy : {pointer, manager})
+            if (proxy != nullptr) wl_proxy_destroy(proxy);
+        wl_registry_destroy(registry);
+        wl_display_disconnect(display);
+    }
+    wl_display* display;
+    wl_registry* registry = nullptr;
+    wl_proxy* manager = nullptr;
+    wl_proxy* pointer = nullptr;
+};
+
+namespace {
 
 Raster loadPng(const std::string& path) {
     GError* error = nullptr;
@@ -94,18 +106,27 @@ e2e::Process Session::start(const std::vector<std::string>& argv,
     return e2e::Process::start(asUser(argv), environment);
 }
 
+std::string Session::runnable(const std::string& path) const {
+    const std::string copy = runtime_.file(std::filesystem::path(path).filename());
+    std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+    if (asNobody_ && chown(copy.c_str(), 65534, 65534) != 0)
+        throw std::runtime_error("cannot give " + copy + " to nobody");
+    return copy;
+}
+
 SwaySession::SwaySession(bool twoOutputs) : Session("sway-run", true) {
     // SWAYSOCK also tells sway where to make its socket.
     env_.insert(env_.end(), {"HOME=" + runtime_.path(), "SWAYSOCK=" + runtime_.file("sway.sock")});
     std::ofstream(runtime_.file("sway.conf"))
         << "xwayland disable\noutput HEADLESS-1 mode 1280x800 position 0 0\n"
-           "output HEADLESS-2 mode 1920x1080 position 1280 0\n";
+           "output HEADLESS-2 mode 1920x1080 position 1280 0\n"
+           "seat * hide_cursor 100\n";
     server_ = start({"sway", "-c", runtime_.file("sway.conf")},
                     {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"});
     if (!e2e::waitUntil([&] { return start({"swaymsg", "-t", "get_version"}).wait(5s) == 0; }, 20s))
         throw std::runtime_error("sway did not start: " + server_->errorOutput());
     if (twoOutputs) swaymsg({"create_output"});
-    pointer_ = {connectPointer(runtime_.file("wayland-1")), wl_display_disconnect};
+    pointer_ = std::make_unique<Pointer>(runtime_.file("wayland-1"));
     // wtype's keyboard lasts as long as wtype: a client that asks for it
     // after the press would find the press inside wl_keyboard.enter.
     keyboard_ = start({"wtype", "-s", "1000000"});
@@ -116,6 +137,8 @@ SwaySession::SwaySession(bool twoOutputs) : Session("sway-run", true) {
             20s))
         throw std::runtime_error("no keyboard: " + keyboard_->errorOutput());
 }
+
+SwaySession::~SwaySession() = default;
 
 std::string SwaySession::runChecked(const std::vector<std::string>& argv) const {
     e2e::Process process = start(argv);

@@ -13,8 +13,6 @@
 #include "e2e/support/e2e.h"
 #include "support/scratch_dir.h"
 
-struct wl_display;
-
 namespace lightmatrix::wayland_test {
 
 using namespace std::chrono_literals;
@@ -30,6 +28,10 @@ class Session {
     // Starts `argv` as the compositor's user, in env() and `extraEnv`.
     e2e::Process start(const std::vector<std::string>& argv,
                        const std::vector<std::string>& extraEnv = {}) const;
+    // A copy of the program at `path` that the compositor's user may run.
+    std::string runnable(const std::string& path) const;
+    // Ends the compositor now, as a crash would look to its clients.
+    void endCompositor() { server_.reset(); }
 
   protected:
     Session(const std::string& tag, bool asNobody);
@@ -53,6 +55,7 @@ class Session {
 class SwaySession : public Session {
   public:
     explicit SwaySession(bool twoOutputs = false);
+    ~SwaySession();
 
     // What swaymsg printed; raises std::runtime_error if sway refused.
     std::string swaymsg(const std::vector<std::string>& arguments) const;
@@ -66,7 +69,8 @@ class SwaySession : public Session {
   private:
     std::string runChecked(const std::vector<std::string>& argv) const;
 
-    std::unique_ptr<wl_display, void (*)(wl_display*)> pointer_{nullptr, nullptr};
+    struct Pointer;
+    std::unique_ptr<Pointer> pointer_;
     std::optional<e2e::Process> keyboard_;
 };
 

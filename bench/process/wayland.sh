@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The Wayland screen saver as a whole process, full screen under a private
+# headless sway, side by side with the same program on X11 in a private Xvfb
+# of the same size, both over the same window: CPU as % of one core and
+# wake-ups a second (timeslices run) by the scheduler's count, the
+# compositor's and the X server's beside them, and each program's lighting
+# ticks a second from its own count and clock (LIGHTMATRIX_STATS, written when
+# SIGTERM ends it). sway refuses to run as root: as root, sway and the Wayland
+# program run as the user nobody.
+#
+#   bench/process/wayland.sh LIGHTMATRIX_BINARY RESULT_FILE [SECONDS] [WxH]
+#
+# Writes key=value lines to RESULT_FILE.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/common.sh"
+
+binary=$1
+result=$2
+seconds=${3:-30}
+size=${4:-1920x1080}
+settle=2
+
+work=$(mktemp -d)
+cleanups+=("rm -rf '$work'")
+chmod 755 "$work"
+mkdir -m 700 "$work/wayland" "$work/x11"
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    chown 65534:65534 "$work/wayland"
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+# A copy that the user running sway may run.
+cp "$binary" "$work/wayland/lightmatrix"
+[ ${#as_user[@]} -gt 0 ] && chown 65534:65534 "$work/wayland/lightmatrix"
+printf 'xwayland disable\noutput HEADLESS-1 mode %s\n' "$size" >"$work/sway.conf"
+chmod 644 "$work/sway.conf"
+wayland_env=(env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$work/wayland" WAYLAND_DISPLAY=wayland-1
+    SWAYSOCK="$work/wayland/sway.sock" HOME="$work/wayland")
+
+"${as_user[@]}" "${wayland_env[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+    WLR_LIBINPUT_NO_DEVICES=1 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+sway=$!
+started_pids+=("$sway")
+for _ in $(seq 100); do
+    [ -S "$work/wayland/wayland-1" ] && break
+    sleep 0.1
+done
+[ -S "$work/wayland/wayland-1" ] || { echo "sway did not start" >&2; cat "$work/sway.log" >&2; exit 1; }
+start_xvfb "$size"
+
+"${as_user[@]}" "${wayland_env[@]}" LIGHTMATRIX_STATS="$work/wayland/stats" \
+    "$work/wayland/lightmatrix" >"$work/wayland.out" 2>"$work/wayland.err" &
+wayland=$!
+started_pids+=("$wayland")
+XDG_RUNTIME_DIR="$work/x11" LIGHTMATRIX_STATS="$work/x11.stats" "$binary" \
+    >"$work/x11.out" 2>"$work/x11.err" &
+x11=$!
+started_pids+=("$x11")
+sleep "$settle"
+for pid in "$wayland" "$x11"; do
+    kill -0 "$pid" || { echo "a screen saver ended early:" >&2; cat "$work"/*.err >&2; exit 1; }
+done
+
+{
+    echo "build=$binary"
+    echo "screen=$size"
+    echo "seconds=$seconds"
+    measure_window run "$seconds" "wayland:$wayland" "x11:$x11" "compositor:$sway"
+    kill -TERM "$wayland" "$x11"
+    status=0
+    wait "$wayland" || status=$?
+    echo "wayland_exit_status=$status"
+    status=0
+    wait "$x11" || status=$?
+    echo "x11_exit_status=$status"
+    run_figures wayland_ "$work/wayland/stats"
+    run_figures x11_ "$work/x11.stats"
+} >"$result"
+cat "$result"

@@ -136,6 +136,13 @@ if [ -x "$scr" ] || [ -f "$scr" ]; then
         wine_status=measured
     else wine_status="failed: see $out"; fi
 fi
+wayland_status="not measured: the Linux program is not built, or sway is missing"
+if [ -x "$x11" ] && command -v sway >/dev/null; then
+    echo "== the Wayland program, ${measured} s under headless sway, beside the X11 one in Xvfb"
+    if bench/process/wayland.sh "$x11" "$out/wayland.txt" "$measured" 1920x1080; then
+        wayland_status=measured
+    else wayland_status="failed: see $out"; fi
+fi
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # ---- The results section -------------------------------------------------
@@ -318,6 +325,23 @@ cpu_model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
     echo "| The X server's CPU < 1 % of a core | $(value saver_xserver_cpu_percent "$x") | $(verdict "$(value saver_xserver_cpu_percent "$x")" 1 below) | $(value saver_xserver_cpu_percent "$w") | $(verdict "$(value saver_xserver_cpu_percent "$w")" 1 below) |"
     echo "| Resident memory (VmRSS / VmHWM) < 12 MB | $(mb "$(value saver_rss_kb "$x")" "$(value saver_hwm_kb "$x")") | $(verdict "$(awk -v a="$(value saver_rss_kb "$x")" 'BEGIN { if (a != "") print a / 1024 }')" 12 below) | $(mb "$(value saver_rss_kb "$w")" "$(value saver_hwm_kb "$w")") | (Wine's) |"
     echo "| Start to first frame < 50 ms (the first client of a just-started Xvfb) | $(value saver_first_frame_ms "$x") ($(value first_frame_ms_cold "$x")) | $(verdict "$(value saver_first_frame_ms "$x")" 50 below) | $(value saver_first_frame_ms "$w") | (Wine's) |"
+    echo
+    l="$out/wayland.txt"
+    echo "### The Wayland build under headless sway, beside the X11 build in Xvfb"
+    echo
+    echo "$wayland_status. The same program, ${measured} s full screen at 1920 × 1080 on each," \
+        "both over the same window: on Wayland under sway (headless, pixman, its output at 60" \
+        "frames a second), and on X11 in an Xvfb. Figures as above."
+    echo
+    echo "| Process | CPU, % of one core | Wake-ups a second | Sleeps / preemptions a second | Waited for a CPU, ms a second | Lighting ticks a second | Display server CPU, % | Display server wake-ups a second |"
+    echo "|---|---|---|---|---|---|---|---|"
+    process_row "**Wayland screen saver**, and sway" "$l" run_wayland run wayland run_compositor
+    process_row "X11 screen saver, and Xvfb" "$l" run_x11 run x11 run_xserver
+    echo
+    echo "| Target, Wayland build | | |"
+    echo "|---|---|---|"
+    echo "| Wake-ups after a sleep ≤ 60 a second, the output's refresh rate | $(value run_wayland_voluntary_per_second "$l") | $(verdict "$(value run_wayland_voluntary_per_second "$l")" 60 atmost) |"
+    echo "| Lighting ticks 100 ± 1 a second (the program's count and clock) | $(value wayland_ticks_per_second "$l") | $(verdict "$(value wayland_ticks_per_second "$l")" 99 within 101) |"
     echo
     echo "### valgrind memcheck of the X11 build (5 s in Xvfb, ended by a key press)"
     echo

@@ -37,13 +37,16 @@ WaylandBackend::~WaylandBackend() {
     connection_->outputsChanged = nullptr;
 }
 
-// The compositor's time to draw: every tick due by now, then what changed,
-// in a new buffer.
+// The compositor's time to draw: first what changed since the last frame,
+// in a new buffer, then every tick due by now, drawn for the next frame. The
+// compositor gives the last buffer back as soon as the new one is committed,
+// and its release comes while the ticks run, not as a wake of its own.
 void WaylandBackend::frameDue() {
     if (ended()) return;
+    window_.presentFrame();
+    flush();
     wakeTimers();
     window_.repaint();
-    window_.presentFrame();
 }
 
 bool WaylandBackend::flush() {

@@ -16,9 +16,10 @@ namespace lightmatrix {
 // event loop: one thread that waits on the compositor's connection and on
 // SIGTERM and SIGINT and handles one thing at a time. The compositor paces
 // the timers: their ticks run when a frame callback comes, every tick due by
-// then, and a frame is asked for when a tick falls due or something changed.
-// While the compositor sends no frame callbacks (the surface is not shown),
-// no tick runs and nothing is drawn.
+// then, and what they changed goes to the screen at the next one; a frame is
+// asked for when a tick falls due or something changed. While the compositor
+// sends no frame callbacks (the surface is not shown), no tick runs and
+// nothing is drawn.
 class WaylandBackend : public BackendLoop {
   public:
     explicit WaylandBackend(std::unique_ptr<WaylandConnection> connection);

@@ -114,7 +114,7 @@ std::string Session::runnable(const std::string& path) const {
     return copy;
 }
 
-SwaySession::SwaySession(bool twoOutputs) : Session("sway-run", true) {
+SwaySession::SwaySession() : Session("sway-run", true) {
     // SWAYSOCK also tells sway where to make its socket.
     env_.insert(env_.end(), {"HOME=" + runtime_.path(), "SWAYSOCK=" + runtime_.file("sway.sock")});
     std::ofstream(runtime_.file("sway.conf"))
@@ -125,7 +125,6 @@ SwaySession::SwaySession(bool twoOutputs) : Session("sway-run", true) {
                     {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"});
     if (!e2e::waitUntil([&] { return start({"swaymsg", "-t", "get_version"}).wait(5s) == 0; }, 20s))
         throw std::runtime_error("sway did not start: " + server_->errorOutput());
-    if (twoOutputs) swaymsg({"create_output"});
     pointer_ = std::make_unique<Pointer>(runtime_.file("wayland-1"));
     // wtype's keyboard lasts as long as wtype: a client that asks for it
     // after the press would find the press inside wl_keyboard.enter.

@@ -47,14 +47,14 @@ class Session {
 };
 
 // Headless sway, no Xwayland: HEADLESS-1 of 1280 x 800 at (0, 0), focused,
-// and with `twoOutputs` HEADLESS-2 of 1920 x 1080 at (1280, 0). As root, sway
+// and after `swaymsg create_output` HEADLESS-2 of 1920 x 1080 at (1280, 0). As root, sway
 // (which refuses root) and what the session starts run as nobody (65534).
 // The seat has a keyboard (a waiting wtype) and a pointer (the session's
 // virtual pointer, which cursor commands need); the cursor starts at
 // (100, 100), drawn over any surface that does not hide it.
 class SwaySession : public Session {
   public:
-    explicit SwaySession(bool twoOutputs = false);
+    SwaySession();
     ~SwaySession();
 
     // What swaymsg printed; raises std::runtime_error if sway refused.

@@ -5,10 +5,12 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config clang clang-format libclang-rt-14-dev
-    libgtest-dev libbenchmark-dev libx11-dev libxrandr-dev libxinerama-dev libgdk-pixbuf-2.0-dev
+    libgtest-dev libbenchmark-dev libx11-dev libx11-xcb-dev libxext-dev libxss-dev libxrandr-dev libxinerama-dev
+    libgdk-pixbuf-2.0-dev
     g++-mingw-w64-x86-64-posix wine wine64
     libwayland-dev wayland-protocols
-    xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool imagemagick x11-utils xscreensaver openbox icoutils
+    xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool imagemagick x11-utils x11-xserver-utils xscreensaver
+    openbox icoutils
     sway weston grim wtype
     valgrind util-linux procps
     dpkg-dev file lintian groff-base man-db unzip

@@ -170,6 +170,30 @@ TEST(WholeProgram, LightsPileUpForSixMinutesThenGoDarkAndStartAgain) {
     EXPECT_EQ(litMatrixLights(program), 0u);
 }
 
+TEST(WholeProgram, UnseenItSleepsAndSeenAgainItShowsWhatRunningOnWouldHaveAcrossAClear) {
+    // Unseen from 30 s to 10 min, across the clearing at six minutes.
+    RunningProgram slept(MemoryOptions{.startSeconds = 1000});
+    RunningProgram ranOn(MemoryOptions{.startSeconds = 1000});
+    slept.memory.advance(30'000);
+    slept.memory.setSeen(false);
+    const auto ticks = slept.saver.lightingTicks();
+    const int wakes = slept.memory.wakes();
+    const std::vector<Colour> shown = slept.memory.screen().pixels;
+    slept.memory.advance(570'000);
+    EXPECT_EQ(slept.saver.lightingTicks(), ticks);
+    EXPECT_EQ(slept.memory.wakes(), wakes);
+    EXPECT_TRUE(slept.memory.screen().pixels == shown);
+
+    slept.memory.setSeen(true);
+    ranOn.memory.advance(600'000);
+    EXPECT_EQ(slept.saver.lightingTicks(), ranOn.saver.lightingTicks());
+    EXPECT_EQ(slept.lit(), ranOn.lit());
+    EXPECT_TRUE(slept.memory.screen().pixels == ranOn.memory.screen().pixels);
+    slept.memory.advance(1000);
+    ranOn.memory.advance(1000);
+    EXPECT_EQ(slept.lit(), ranOn.lit());
+}
+
 TEST(WholeProgram, TheSameStartTimeGivesTheSameFrame) {
     RunningProgram first(MemoryOptions{.startSeconds = 5000});
     RunningProgram second(MemoryOptions{.startSeconds = 5000});

@@ -13,9 +13,17 @@ namespace lightmatrix {
 
 // What every backend's event loop shares (see EventLoop): the timers the saver
 // makes, kept against deadlines and paced by the display; the clock the saver
-// reads and its generator; whether the program has ended; the wake step; and
-// one round of the loop without its wait. A backend adds how it waits and how
-// input reaches the handlers.
+// reads and its generator; whether the program has ended; the wake step; one
+// round of the loop without its wait; and sleep while nobody can see the
+// window. A backend adds how it waits, how input reaches the handlers, and
+// how it learns whether its window can be seen.
+//
+// While the window cannot be seen (the display is off, the window is hidden
+// or covered) the loop sleeps: no tick runs and nothing is drawn, and the
+// backend waits for what tells it the window shows again, not for the ticks.
+// The ticks keep their due times meanwhile: when the window can be seen
+// again, every tick that fell due runs, in order, each at its own due time,
+// and then one repaint shows exactly the lights that running on would have.
 class BackendLoop : public EventLoop {
   public:
     std::unique_ptr<Timer> createTimer(Int32 periodMs, std::function<void()> tick) final {
@@ -32,6 +40,7 @@ class BackendLoop : public EventLoop {
     Generator& generator() { return generator_; }
     // Once the program has ended, no handler runs any more.
     bool ended() const { return ended_; }
+    bool seen() const { return seen_; }
 
   protected:
     // `refreshRate` frames a second pace the wakes (0 wakes at every
@@ -52,17 +61,33 @@ class BackendLoop : public EventLoop {
     // The wake step: once the timers' wake has come, runs every tick due by
     // now, in order, then repaints the window once. Whether they woke.
     bool wakeTimers() {
-        if (!timers_.wakeIfDue([this] { return !ended_; })) return false;
+        if (!seen_ || !timers_.wakeIfDue([this] { return !ended_; })) return false;
         window().repaint();
         return true;
+    }
+    // Whether anyone can see the window now; see above.
+    void setSeen(bool seen) {
+        if (seen == seen_) return;
+        seen_ = seen;
+        if (!seen || ended_) return;
+        timers_.catchUp([this] { return !ended_; });
+        window().repaint();
+    }
+    // When the timers are to wake next, and how long until then: nothing
+    // while asleep, or while no timer is on.
+    std::optional<DeadlineTimers::Instant> nextWake() const {
+        return seen_ ? timers_.nextWake() : std::nullopt;
+    }
+    std::optional<DeadlineTimers::Duration> timeToNextWake() const {
+        return seen_ ? timers_.timeToNextWake() : std::nullopt;
     }
     void end() { ended_ = true; }
     // The display's refresh rate, once the backend knows it.
     void pace(double refreshRate) { timers_.pace(refreshRate); }
-    const DeadlineTimers& timers() const { return timers_; }
 
   private:
     bool ended_ = false;
+    bool seen_ = true;
     DeadlineTimers timers_;
     TickClock clock_;
     PcgGenerator generator_;

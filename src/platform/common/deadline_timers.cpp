@@ -25,8 +25,8 @@ struct DeadlineTimers::Schedule {
     std::optional<Instant> runningDue;
     std::vector<std::shared_ptr<Entry>> entries;
 
-    void wake(Instant at, const std::function<bool()>& keepGoing);
-    void run(Entry& entry, Instant at);
+    void wake(Instant at, const std::function<bool()>& keepGoing, bool makeUpForAll);
+    void run(Entry& entry, Instant at, bool makeUpForAll);
 };
 
 // A timer shares its entry with the schedule, and sees the schedule only
@@ -83,6 +83,11 @@ std::optional<DeadlineTimers::Instant> DeadlineTimers::runningTickDue() const {
     return schedule_->runningDue;
 }
 
+std::optional<DeadlineTimers::Instant> DeadlineTimers::runningWake() const {
+    if (!schedule_->runningDue) return std::nullopt;
+    return schedule_->lastWake;
+}
+
 std::optional<DeadlineTimers::Instant> DeadlineTimers::nextWake() const {
     std::optional<Instant> next;
     for (const auto& e : schedule_->entries)
@@ -102,11 +107,16 @@ bool DeadlineTimers::wakeIfDue(const std::function<bool()>& keepGoing) {
     const Instant at = now();
     const auto next = nextWake();
     if (!next || *next > at) return false;
-    schedule_->wake(at, keepGoing);
+    schedule_->wake(at, keepGoing, false);
     return true;
 }
 
-void DeadlineTimers::Schedule::wake(Instant at, const std::function<bool()>& keepGoing) {
+void DeadlineTimers::catchUp(const std::function<bool()>& keepGoing) {
+    schedule_->wake(now(), keepGoing, true);
+}
+
+void DeadlineTimers::Schedule::wake(Instant at, const std::function<bool()>& keepGoing,
+                                    bool makeUpForAll) {
     lastWake = at;
     std::erase_if(entries, [](const auto& e) { return !e->alive; });
     while (keepGoing()) {
@@ -116,13 +126,13 @@ void DeadlineTimers::Schedule::wake(Instant at, const std::function<bool()>& kee
         for (const auto& e : entries)
             if (e->ready() && e->due <= at && (!next || e->due < next->due)) next = e.get();
         if (next == nullptr) return;
-        run(*next, at);
+        run(*next, at, makeUpForAll);
     }
 }
 
-void DeadlineTimers::Schedule::run(Entry& entry, Instant at) {
+void DeadlineTimers::Schedule::run(Entry& entry, Instant at, bool makeUpForAll) {
     const Instant due = entry.due;
-    const bool tooLate = at - due > maxCatchUp;
+    const bool tooLate = !makeUpForAll && at - due > maxCatchUp;
     entry.due = tooLate ? at + entry.period : due + entry.period;
     ++entry.ticksRun;
     // The tick runs as if at its due time; a dropped one, now.

@@ -59,10 +59,16 @@ class DeadlineTimers {
     // equal ones, the timer made first), while `keepGoing` says so. Whether
     // it woke.
     bool wakeIfDue(const std::function<bool()>& keepGoing);
+    // A wake that runs every tick due by now, however late, each at its own
+    // due time: the ticks missed by a loop that slept, on purpose, while
+    // nobody could see its window.
+    void catchUp(const std::function<bool()>& keepGoing);
 
     Instant now() const;
-    // When the tick that runs now fell due; nothing between ticks.
+    // When the tick that runs now fell due, and when the wake that runs it
+    // came; nothing between ticks.
     std::optional<Instant> runningTickDue() const;
+    std::optional<Instant> runningWake() const;
 
   private:
     struct Entry;

@@ -33,7 +33,7 @@ void MemoryBackend::advance(std::int64_t ms) {
     const auto target = now_ + std::chrono::milliseconds(ms);
     if (!pending_.empty()) handleWaitingEvents();
     while (!ended()) {
-        const auto wake = timers().nextWake();
+        const auto wake = nextWake();
         if (!wake || *wake > target) break;
         now_ = std::max(now_, *wake);  // after a stall, at once
         if (wakeTimers()) ++wakes_;

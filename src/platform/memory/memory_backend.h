@@ -46,6 +46,8 @@ class MemoryBackend : public BackendLoop, public InstanceCheck {
     void advance(std::int64_t ms);
     // `ms` milliseconds go by while the process is stopped: nothing runs.
     void stall(std::int64_t ms);
+    // The simulated display goes off (false) or on again (true); see BackendLoop.
+    using BackendLoop::setSeen;
     std::int64_t nowMs() const;
     // How many times the timers woke.
     int wakes() const { return wakes_; }

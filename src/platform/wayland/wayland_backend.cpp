@@ -83,15 +83,11 @@ void WaylandBackend::run() {
             continue;
         }
         // Waiting for a frame, nothing else is due; else the next tick is.
-        int timeout = -1;
-        if (!window_.waitingForFrame())
-            if (const auto left = timers().timeToNextWake())
-                timeout =
-                    static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*left).count());
-        pollfd fds[2] = {
-            {connection_->fd(), static_cast<short>(POLLIN | (flushed ? 0 : POLLOUT)), 0},
-            {signals_.fd(), POLLIN, 0}};
-        const int ready = poll(fds, 2, timeout);
+        std::optional<DeadlineTimers::Duration> timeout;
+        if (!window_.waitingForFrame()) timeout = timeToNextWake();
+        pollfd fds[1] = {
+            {connection_->fd(), static_cast<short>(POLLIN | (flushed ? 0 : POLLOUT)), 0}};
+        const int ready = signals_.wait(fds, 1, timeout);
         if (ready < 0 && errno != EINTR) {
             wl_display_cancel_read(display);
             raise(ErrorKind::Platform, std::string("poll: ") + std::strerror(errno));
@@ -104,7 +100,7 @@ void WaylandBackend::run() {
         }
         if (wl_display_dispatch_pending(display) < 0) connection_->fail();
         failure_.rethrowIfAny();
-        if (ready > 0 && (fds[1].revents & POLLIN) != 0 && signals_.arrived()) end();
+        if (signals_.arrived()) end();
         // A tick fell due: it runs at the next frame.
         if (ready == 0 && !window_.waitingForFrame()) window_.askForFrame();
     }

@@ -57,7 +57,7 @@ void Win32Backend::run() {
         wakeTimers();
         if (ended()) break;
         DWORD timeout = INFINITE;
-        if (const auto left = timers().timeToNextWake()) {
+        if (const auto left = timeToNextWake()) {
             const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*left).count();
             timeout = static_cast<DWORD>(std::min<long long>(ms, 60'000));
         }

@@ -67,31 +67,25 @@ void X11Backend::run() {
     bool readable = true;  // whatever came during the load step
     while (!ended()) {
         // Events first, each handled to its end. XPending reads from the
-        // connection, so it is asked only when there may be something to read.
-        if (readable || XEventsQueued(dpy, QueuedAlready) > 0) {
+        // connection, so it is asked only when there may be something to
+        // read; a handler may leave more in Xlib's queue, and requests in its
+        // buffer.
+        if (readable) {
             handleEvents(XPending(dpy));
-            readable = false;
+            XFlush(dpy);
+            readable = XEventsQueued(dpy, QueuedAlready) > 0;
             continue;
         }
-        wakeTimers();
+        // A wake of the timers draws through XCB alone.
+        if (wakeTimers()) window_.writer().flush();
         // A daemon's window may vanish under a tick's drawing.
         if (display_.watchedWindowGone()) end();
         if (ended()) break;
-        XFlush(dpy);
-        if (XEventsQueued(dpy, QueuedAlready) > 0) continue;
 
-        pollfd fds[2] = {{display_.fd(), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
-        timespec wait{};
-        timespec* timeout = nullptr;
-        if (const auto left = timers().timeToNextWake()) {
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*left).count();
-            wait.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-            wait.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-            timeout = &wait;
-        }
-        if (ppoll(fds, 2, timeout, nullptr) < 0 && errno != EINTR)
+        pollfd fds[1] = {{display_.fd(), POLLIN, 0}};
+        if (signals_.wait(fds, 1, timeToNextWake()) < 0 && errno != EINTR)
             raise(ErrorKind::Platform, std::string("ppoll: ") + std::strerror(errno));
-        if (fds[1].revents & POLLIN) checkSignals();
+        checkSignals();
         // A closed connection shows as readable too: XPending then finds it lost.
         readable = fds[0].revents != 0;
     }

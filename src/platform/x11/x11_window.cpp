@@ -196,9 +196,7 @@ void X11Window::present(const Raster& frame, const PixelRect& area) {
 }
 
 void X11Window::fill(const PixelRect& area, Colour colour) {
-    XSetForeground(display_.get(), gc_, writer_->pixelOf(colour));
-    XFillRectangle(display_.get(), id_, gc_, area.left, area.top,
-                   static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()));
+    writer_->fill(id_, gc_, area, colour);
 }
 
 // A preview: the window goes into the host's pane, at its top-left corner and

@@ -14,11 +14,13 @@
 #include "platform/linux/unique_fd.h"
 #include "platform/linux/window_system.h"
 #include "platform/win32/command_line.h"
+#include "platform/x11/x11_visibility.h"
 #include "support/scratch_dir.h"
 
 namespace lightmatrix {
 namespace {
 
+using namespace std::chrono_literals;
 using testing_support::ScratchDir;
 
 TEST(InstanceLock, OneAtATimeButNeverThroughALinkOrAnotherUsersFile) {
@@ -98,6 +100,52 @@ TEST(WindowsCommandLine, TheArgumentsFollowTheProgramsNameQuotedOrNot) {
     EXPECT_EQ(argumentText("C:\\a\" b\"\\x.scr\t /c:99  "), "/c:99  ");
     EXPECT_EQ(argumentText("\"x.scr\""), "");
     EXPECT_EQ(argumentText(""), "");
+}
+
+TEST(X11Visibility, UnseenWhileHiddenCoveredBlankedOrPoweredDownAndThePowerAskedOnceASecond) {
+    using Power = X11Visibility::Power;
+    std::optional<Power> power = Power::On;
+    int asked = 0;
+    X11Visibility visibility([&] {
+        ++asked;
+        return power;
+    });
+    const X11Visibility::Instant t0{};
+    EXPECT_TRUE(visibility.seen(t0));
+    EXPECT_EQ(asked, 1);
+    // Standby and suspend are as dark as off; a second must pass between asks.
+    auto t = t0;
+    for (const Power dark : {Power::Standby, Power::Suspend, Power::Off}) {
+        t += 10s;
+        EXPECT_TRUE(visibility.seen(t));
+        power = dark;
+        EXPECT_TRUE(visibility.seen(t + 999ms));
+        EXPECT_FALSE(visibility.seen(t + 1s));
+        EXPECT_EQ(visibility.nextLook(), t + 2s);
+        power = Power::On;
+        EXPECT_TRUE(visibility.seen(t + 2s));
+        EXPECT_EQ(visibility.nextLook(), std::nullopt);
+    }
+    EXPECT_EQ(asked, 10);
+    // No DPMS, or DPMS disabled: the display counts as on.
+    power = std::nullopt;
+    EXPECT_TRUE(visibility.seen(t + 10s));
+
+    // While an event says the window is hidden, nothing is asked nor looked
+    // at later: the event that shows it wakes the loop.
+    power = Power::Off;
+    const int before = asked;
+    for (int hidden = 0; hidden < 3; ++hidden) {
+        visibility.viewable(hidden != 0);
+        visibility.covered(hidden == 1);
+        visibility.serverSaverOn(hidden == 2);
+        EXPECT_FALSE(visibility.seen(t + 20s + hidden * 2s)) << hidden;
+        EXPECT_EQ(visibility.nextLook(), std::nullopt) << hidden;
+    }
+    EXPECT_EQ(asked, before);
+    visibility.serverSaverOn(false);
+    EXPECT_FALSE(visibility.seen(t + 30s));
+    EXPECT_EQ(asked, before + 1);
 }
 
 TEST(DeadlineTimers, ATimerThatOutlivesItsTimersOnlyKeepsItsState) {

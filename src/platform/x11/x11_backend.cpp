@@ -7,12 +7,40 @@
 #include <cstring>
 #include <string_view>
 
+#include <X11/extensions/dpms.h>
+#include <X11/extensions/scrnsaver.h>
+
 #include "common/parse_integer.h"
 #include "common/runtime_error.h"
 #include "platform/linux/local_time.h"
 #include "platform/x11/x11_monitors.h"
 
 namespace lightmatrix {
+
+namespace {
+
+// The display's power as DPMS tells it; nothing where the server has no DPMS
+// or it is off.
+std::optional<X11Visibility::Power> displayPower(Display* display) {
+    int event = 0;
+    int error = 0;
+    if (!DPMSQueryExtension(display, &event, &error) || !DPMSCapable(display)) return std::nullopt;
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    if (!DPMSInfo(display, &level, &enabled) || !enabled) return std::nullopt;
+    switch (level) {
+        case DPMSModeStandby:
+            return X11Visibility::Power::Standby;
+        case DPMSModeSuspend:
+            return X11Visibility::Power::Suspend;
+        case DPMSModeOff:
+            return X11Visibility::Power::Off;
+        default:
+            return X11Visibility::Power::On;
+    }
+}
+
+}  // namespace
 
 ::Window X11Backend::daemonWindow() {
     const char* value = std::getenv("XSCREENSAVER_WINDOW");
@@ -26,15 +54,37 @@ namespace lightmatrix {
     return id;
 }
 
-X11Backend::X11Backend(bool preview, DeadlineTimers::Now now)
-    : BackendLoop(DeadlineTimers::kUsualRefreshRate, &localTimeOfDay, std::move(now)),
+X11Backend::X11Backend(bool preview, DeadlineTimers::Now now,
+                       std::function<double()> localTimeOfDay)
+    : BackendLoop(DeadlineTimers::kUsualRefreshRate,
+                  localTimeOfDay ? std::move(localTimeOfDay) : &lightmatrix::localTimeOfDay,
+                  std::move(now)),
       window_(display_, preview ? None : daemonWindow(), [this] { end(); }),
       panel_(display_, window_, designPanelArea(window_.mapping())),
-      instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive) {
-    pace(refreshRateOf(display_, DefaultScreen(display_.get())));
+      instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive),
+      visibility_([this] { return displayPower(display_.get()); }) {
+    Display* dpy = display_.get();
+    pace(refreshRateOf(display_, DefaultScreen(dpy)));
+    // The server's own screen saver, which blanks or covers the screen.
+    int error = 0;
+    if (XScreenSaverQueryExtension(dpy, &screenSaverEvent_, &error)) {
+        XScreenSaverSelectInput(dpy, DefaultRootWindow(dpy), ScreenSaverNotifyMask);
+        if (XScreenSaverInfo* info = XScreenSaverAllocInfo()) {
+            if (XScreenSaverQueryInfo(dpy, DefaultRootWindow(dpy), info))
+                visibility_.serverSaverOn(info->state == ScreenSaverOn);
+            XFree(info);
+        }
+    } else {
+        screenSaverEvent_ = -1;
+    }
 }
 
 void X11Backend::dispatch(const XEvent& event) {
+    if (screenSaverEvent_ >= 0 && event.type == screenSaverEvent_ + ScreenSaverNotify) {
+        visibility_.serverSaverOn(reinterpret_cast<const XScreenSaverNotifyEvent&>(event).state ==
+                                  ScreenSaverOn);
+        return;
+    }
     if (event.type == DestroyNotify && display_.watching(event.xdestroywindow.window)) {
         // The host destroyed its pane, or the daemon its window: nothing is
         // left to draw in, so the program ends quietly.
@@ -62,6 +112,19 @@ void X11Backend::checkSignals() {
     if (signals_.arrived()) end();
 }
 
+void X11Backend::look() {
+    visibility_.viewable(window_.viewable());
+    visibility_.covered(window_.covered());
+    setSeen(visibility_.seen(std::chrono::steady_clock::now()));
+}
+
+std::optional<DeadlineTimers::Duration> X11Backend::waitAtMost() const {
+    if (seen()) return timeToNextWake();
+    if (const auto next = visibility_.nextLook())
+        return std::max(*next - std::chrono::steady_clock::now(), DeadlineTimers::Duration::zero());
+    return std::nullopt;
+}
+
 void X11Backend::run() {
     Display* dpy = display_.get();
     bool readable = true;  // whatever came during the load step
@@ -72,10 +135,12 @@ void X11Backend::run() {
         // buffer.
         if (readable) {
             handleEvents(XPending(dpy));
+            look();
             XFlush(dpy);
             readable = XEventsQueued(dpy, QueuedAlready) > 0;
             continue;
         }
+        look();
         // A wake of the timers draws through XCB alone.
         if (wakeTimers()) window_.writer().flush();
         // A daemon's window may vanish under a tick's drawing.
@@ -83,7 +148,7 @@ void X11Backend::run() {
         if (ended()) break;
 
         pollfd fds[1] = {{display_.fd(), POLLIN, 0}};
-        if (signals_.wait(fds, 1, timeToNextWake()) < 0 && errno != EINTR)
+        if (signals_.wait(fds, 1, waitAtMost()) < 0 && errno != EINTR)
             raise(ErrorKind::Platform, std::string("ppoll: ") + std::strerror(errno));
         checkSignals();
         // A closed connection shows as readable too: XPending then finds it lost.
@@ -94,6 +159,7 @@ void X11Backend::run() {
 void X11Backend::handleWaitingEvents() {
     handleEvents(XEventsQueued(display_.get(), QueuedAfterFlush));
     if (!ended()) checkSignals();
+    if (!ended()) look();
 }
 
 }  // namespace lightmatrix

@@ -7,6 +7,7 @@
 #include "platform/linux/instance_lock.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_picture_panel.h"
+#include "platform/x11/x11_visibility.h"
 #include "platform/x11/x11_window.h"
 
 namespace lightmatrix {
@@ -17,10 +18,16 @@ namespace lightmatrix {
 //
 // Started in full-screen mode by a screen-saver daemon (XSCREENSAVER_WINDOW
 // set), the program draws into the daemon's window instead of making its own.
+//
+// While the window cannot be seen (see X11Visibility) the loop sleeps: it
+// waits for the events that tell it otherwise, and where the display's power
+// is what keeps it unseen, it looks again once a second.
 class X11Backend : public BackendLoop {
   public:
-    // `now` reads the steady clock that the timers keep to.
-    explicit X11Backend(bool preview, DeadlineTimers::Now now = &std::chrono::steady_clock::now);
+    // `now` reads the steady clock that the timers keep to, `localTimeOfDay`
+    // the wall clock in seconds since local midnight.
+    explicit X11Backend(bool preview, DeadlineTimers::Now now = &std::chrono::steady_clock::now,
+                        std::function<double()> localTimeOfDay = nullptr);
     X11Backend(const X11Backend&) = delete;
     X11Backend& operator=(const X11Backend&) = delete;
 
@@ -42,12 +49,19 @@ class X11Backend : public BackendLoop {
     void dispatch(const XEvent& event);
     void handleEvents(int count);
     void checkSignals();
+    // Tells the loop whether the window can be seen now.
+    void look();
+    // What the loop waits for at most: the timers' next wake, or while
+    // asleep the next look at the display's power.
+    std::optional<DeadlineTimers::Duration> waitAtMost() const;
 
     EndSignals signals_;
     X11Display display_;
     X11Window window_;
     X11PicturePanel panel_;
     InstanceLock instance_;
+    X11Visibility visibility_;
+    int screenSaverEvent_ = -1;  // MIT-SCREEN-SAVER's ScreenSaverNotify, where the server has it
 };
 
 }  // namespace lightmatrix

@@ -39,8 +39,9 @@ X11Window::X11Window(X11Display& display, ::Window given, std::function<void()> 
         visual_ = attributes.visual;
         depth_ = attributes.depth;
         writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
-        XSelectInput(dpy, id_, ExposureMask | StructureNotifyMask);
+        XSelectInput(dpy, id_, ExposureMask | StructureNotifyMask | VisibilityChangeMask);
         resize(attributes.width, attributes.height);
+        watchAncestors(id_);
     } else {
         screen_ = DefaultScreen(dpy);
         visual_ = DefaultVisual(dpy, screen_);
@@ -48,7 +49,8 @@ X11Window::X11Window(X11Display& display, ::Window given, std::function<void()> 
         writer_ = std::make_unique<PixelWriter>(dpy, visual_, depth_);
         XSetWindowAttributes attributes{};
         attributes.background_pixel = writer_->pixelOf(backColour());
-        attributes.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | StructureNotifyMask;
+        attributes.event_mask = ExposureMask | KeyPressMask | ButtonPressMask |
+                                StructureNotifyMask | VisibilityChangeMask;
         const PixelRect client = clientArea();
         id_ = XCreateWindow(dpy, RootWindow(dpy, screen_), 0, 0,
                             static_cast<unsigned>(client.width()),
@@ -166,7 +168,34 @@ void X11Window::dropCovers() {
 }
 
 bool X11Window::owns(::Window window) const {
-    return window == id_ || std::find(covers_.begin(), covers_.end(), window) != covers_.end();
+    return window == id_ || std::find(covers_.begin(), covers_.end(), window) != covers_.end() ||
+           std::find(ancestors_.begin(), ancestors_.end(), window) != ancestors_.end();
+}
+
+bool X11Window::isViewable() {
+    ErrorTrap trap(display_);
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display_.get(), id_, &attributes) && !trap.failed() &&
+           attributes.map_state == IsViewable;
+}
+
+// The server tells a window nothing when a window it lies in is unmapped: the
+// ancestors tell of it themselves.
+void X11Window::watchAncestors(::Window window) {
+    Display* dpy = display_.get();
+    ErrorTrap trap(display_);
+    for (;;) {
+        ::Window root = None;
+        ::Window parent = None;
+        ::Window* children = nullptr;
+        unsigned n = 0;
+        const bool known = XQueryTree(dpy, window, &root, &parent, &children, &n) != 0;
+        if (children != nullptr) XFree(children);
+        if (!known || parent == None || parent == root) return;
+        XSelectInput(dpy, parent, StructureNotifyMask);
+        ancestors_.push_back(parent);
+        window = parent;
+    }
 }
 
 void X11Window::show() {
@@ -218,8 +247,10 @@ bool X11Window::embedIn(Int32 paneHandle) {
         XSetTransientForHint(dpy, id_, pane);
     }
     pane_ = pane;
-    // To learn when the host destroys its pane.
+    // To learn when the host destroys its pane, or hides it.
+    ancestors_.push_back(pane);
     XSelectInput(dpy, pane, StructureNotifyMask);
+    watchAncestors(pane);
     display_.watch(pane);
 
     // X has no empty window; the copy keeps the size asked for.
@@ -316,14 +347,19 @@ void X11Window::handleEvent(const XEvent& event) {
             expose({e.x, e.y, e.x + e.width, e.y + e.height});
             break;
         }
+        case VisibilityNotify:
+            covered_ = event.xvisibility.state == VisibilityFullyObscured;
+            break;
         case ConfigureNotify:
         case ReparentNotify:
         case UnmapNotify:
+            if (event.type == UnmapNotify) viewable_ = isViewable();
             if (correctEmbedding(event)) break;
             if (event.type == ConfigureNotify && event.xconfigure.window == id_)
                 resize(event.xconfigure.width, event.xconfigure.height);
             break;
         case MapNotify:
+            viewable_ = isViewable();
             // With no window manager, nobody else gives the full-screen window
             // the keyboard.
             if (!given_ && pane_ == None && !windowManager_) {

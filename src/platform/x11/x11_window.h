@@ -36,8 +36,14 @@ class X11Window : public FramebufferWindow {
     bool embedIn(Int32 pane) override;
 
     void handleEvent(const XEvent& event);
-    // Whether the event concerns this window or one of its covers.
+    // Whether the event concerns this window, one of its covers, or one of
+    // the windows it lies in (a preview pane and what holds the pane).
     bool owns(::Window window) const;
+    // Whether the window is viewable (it and every window it lies in
+    // mapped), and whether other windows cover it wholly, as the server last
+    // told.
+    bool viewable() const { return viewable_; }
+    bool covered() const { return covered_; }
 
     ::Window id() const { return id_; }
     bool given() const { return given_; }
@@ -59,6 +65,10 @@ class X11Window : public FramebufferWindow {
     bool managedByWindowManager();
     void waitForWindowManager(bool managed);
     bool correctEmbedding(const XEvent& event);
+    // Learns of the windows `window` lies in being mapped and unmapped.
+    void watchAncestors(::Window window);
+    // Asks the server whether the window is viewable now.
+    bool isViewable();
 
     X11Display& display_;
     std::function<void()> onClosed_;
@@ -79,6 +89,9 @@ class X11Window : public FramebufferWindow {
     ::Window pane_ = None;
     XRectangle placed_{};
     int corrections_ = 0;
+    std::vector<::Window> ancestors_;
+    bool viewable_ = true;
+    bool covered_ = false;
 };
 
 }  // namespace lightmatrix

@@ -30,7 +30,9 @@ WaylandBackend::WaylandBackend(std::unique_ptr<WaylandConnection> connection)
                            }}),
       instance_(InstanceLock::Mode::Exclusive) {
     connection_->outputsChanged = [this] { failure_.guard([this] { window_.outputsChanged(); }); };
-    window_.frameDue = [this] { failure_.guard([this] { frameDue(); }); };
+    window_.frameDue = [this](std::uint32_t time) {
+        failure_.guard([this, time] { frameDue(time); });
+    };
 }
 
 WaylandBackend::~WaylandBackend() {
@@ -41,8 +43,15 @@ WaylandBackend::~WaylandBackend() {
 // in a new buffer, then every tick due by now, drawn for the next frame. The
 // compositor gives the last buffer back as soon as the new one is committed,
 // and its release comes while the ticks run, not as a wake of its own.
-void WaylandBackend::frameDue() {
+void WaylandBackend::frameDue(std::uint32_t time) {
     if (ended()) return;
+    // Milliseconds between the compositor's frames, which wrap around.
+    const std::uint32_t since = lastFrame_ ? time - *lastFrame_ : 0;
+    lastFrame_ = time;
+    if (since > DeadlineTimers::kMaxCatchUp.count()) {
+        setSeen(false);
+        setSeen(true);
+    }
     window_.presentFrame();
     flush();
     wakeTimers();

@@ -18,8 +18,13 @@ namespace lightmatrix {
 // the timers: their ticks run when a frame callback comes, every tick due by
 // then, and what they changed goes to the screen at the next one; a frame is
 // asked for when a tick falls due or something changed. While the compositor
-// sends no frame callbacks (the surface is not shown), no tick runs and
-// nothing is drawn.
+// sends no frame callbacks (the surface is not shown: the output is off, the
+// screen locked, the surface hidden) the loop sleeps: no tick runs and
+// nothing is drawn. A frame that the compositor's clock puts long after the
+// one before ends such a time: every tick that fell due meanwhile runs, each
+// at its own due time, before the frame is drawn. A frame sent in time but
+// read late (the process was stopped) keeps the rule that drops the ticks it
+// missed.
 class WaylandBackend : public BackendLoop {
   public:
     explicit WaylandBackend(std::unique_ptr<WaylandConnection> connection);
@@ -38,7 +43,7 @@ class WaylandBackend : public BackendLoop {
   private:
     // What the connection holds already, each event to its end, then the signals.
     void handleWaitingEvents() override;
-    void frameDue();
+    void frameDue(std::uint32_t time);
     // Sends what waits to be sent; false while the connection is full.
     bool flush();
 
@@ -49,6 +54,7 @@ class WaylandBackend : public BackendLoop {
     CompositedPanel panel_;
     WaylandSeat seat_;
     InstanceLock instance_;
+    std::optional<std::uint32_t> lastFrame_;  // on the compositor's clock, in milliseconds
 };
 
 }  // namespace lightmatrix

@@ -171,10 +171,10 @@ void WaylandSurface::askForFrame() {
     if (frame_ != nullptr) return;
     frame_ = wl_surface_frame(surface_);
     static const wl_callback_listener listener{
-        [](void* self, wl_callback* callback, std::uint32_t) {
+        [](void* self, wl_callback* callback, std::uint32_t time) {
             wl_callback_destroy(callback);
             surfaceOf(self)->frame_ = nullptr;
-            if (surfaceOf(self)->frameDone) surfaceOf(self)->frameDone();
+            if (surfaceOf(self)->frameDone) surfaceOf(self)->frameDone(time);
         }};
     wl_callback_add_listener(frame_, &listener, this);
 }

@@ -53,8 +53,9 @@ class WaylandSurface {
     void requestFrame();
     bool framePending() const { return frame_ != nullptr; }
 
-    // The compositor's frame callback came: a good time to draw.
-    std::function<void()> frameDone;
+    // The compositor's frame callback came: a good time to draw. With the
+    // frame's time in milliseconds, on the compositor's clock.
+    std::function<void(std::uint32_t time)> frameDone;
     // Its size, its output or its scale changed.
     std::function<void()> changed;
 

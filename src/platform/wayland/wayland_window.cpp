@@ -38,8 +38,8 @@ void WaylandWindow::maximise() {
         if (!closed()) close();
     });
     surface_->changed = [this] { fitSurface(); };
-    surface_->frameDone = [this] {
-        if (frameDue) frameDue();
+    surface_->frameDone = [this](std::uint32_t time) {
+        if (frameDue) frameDue(time);
     };
     surface_->awaitSize();
     fitSurface();

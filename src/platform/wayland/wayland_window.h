@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,8 +31,9 @@ class WaylandWindow : public CompositedWindow {
     void show() override;
     bool embedIn(Int32) override { return false; }
 
-    // The compositor's frame callback came.
-    std::function<void()> frameDue;
+    // The compositor's frame callback came, with the frame's time in
+    // milliseconds on the compositor's clock.
+    std::function<void(std::uint32_t time)> frameDue;
     // Puts what changed since the last frame on the screen, asking for the
     // next frame callback.
     void presentFrame();

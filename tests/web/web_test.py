@@ -159,10 +159,28 @@ def picture():
     assert browser.canvas() != hidden
 
 
+def sleeps():
+    """Hidden (its window minimised), the page runs no tick; shown again it runs every tick due
+    and shows what running on would have, across a clearing, though the browser gave it no
+    frame meanwhile."""
+    size = canvas_size()
+    browser.advance(1000)
+    assert browser.canvas() == render(size, 96, 1)[0]
+    window = browser.send('Browser.getWindowForTarget')['windowId']
+    browser.send('Browser.setWindowBounds', windowId=window, bounds={'windowState': 'minimized'})
+    wait(lambda: browser.js('document.hidden'), 'the page hidden')
+    browser.js('now = stopAt = 400000')
+    browser.send('Browser.setWindowBounds', windowId=window, bounds={'windowState': 'normal'})
+    wait(lambda: not browser.js('document.hidden'), 'the page shown')
+    expected = render(size, 96, 400)[0]
+    wait(lambda: browser.canvas() == expected, 'the frame of 400 s')
+
+
 browser = Browser(2 if CASE == 'lights_dpr2' else 1, fake_clock=not CASE.startswith('ends'))
 try:
     {'lights_dpr1': lambda: lights(1), 'lights_dpr2': lambda: lights(2), 'picture': picture,
-     'ends_by_key': lambda: ended(True), 'ends_by_click': lambda: ended(False)}[CASE]()
+     'ends_by_key': lambda: ended(True), 'ends_by_click': lambda: ended(False),
+     'sleeps': sleeps}[CASE]()
 finally:
     browser.chromium.terminate()
     browser.chromium.wait()

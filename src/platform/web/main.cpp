@@ -51,6 +51,11 @@ EMSCRIPTEN_KEEPALIVE void lightmatrix_resize(int width, int height, double dpi) 
     if (program != nullptr) program->web.canvasResized(width, height, dpi);
 }
 
+// The page was hidden (0) or shown again (1).
+EMSCRIPTEN_KEEPALIVE void lightmatrix_page_shown(int shown) {
+    if (program != nullptr) program->web.pageShown(shown != 0);
+}
+
 // A picture dropped on the page or chosen, which the page holds decoded
 // while this runs.
 EMSCRIPTEN_KEEPALIVE void lightmatrix_picture_chosen(const char* name) {

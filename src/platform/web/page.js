@@ -46,6 +46,9 @@ var lightmatrixPage = (() => {
   }
 
   addEventListener('keydown', () => _lightmatrix_key_down());
+  document.addEventListener('visibilitychange', () => {
+    if (running) _lightmatrix_page_shown(document.hidden ? 0 : 1);
+  });
   canvas.addEventListener('pointerdown', (event) => {
     // Its release comes to the canvas too, wherever it happens.
     canvas.setPointerCapture(event.pointerId);

@@ -68,6 +68,10 @@ void WebBackend::canvasResized(Int32 width, Int32 height, double dpi) {
     handle([=, this] { window_.canvasResized(width, height, dpi); });
 }
 
+void WebBackend::pageShown(bool shown) {
+    handle([=, this] { setSeen(shown); });
+}
+
 void WebBackend::pictureChosen(const std::string& name) {
     handle([&] {
         try {

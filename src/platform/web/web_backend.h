@@ -8,7 +8,8 @@
 
 namespace lightmatrix {
 
-// The program in a browser tab. The page's animation frames pace the loop:
+// The program in a browser tab, which sleeps while the page is hidden. The
+// page's animation frames pace the loop:
 // each frame wakes the timers, which run every tick that fell due since the
 // last one on the clock of performance.now(), and repaint once. The browser
 // hands over its events (keys, pointers, a new canvas size, a picture) only
@@ -31,6 +32,9 @@ class WebBackend : public BackendLoop, public InstanceCheck {
     void pointerDown(Int32 x, Int32 y, bool left);
     void pointerUp(Int32 x, Int32 y, bool left);
     void canvasResized(Int32 width, Int32 height, double dpi);
+    // The page was hidden (another tab, a minimised window) or shown again:
+    // hidden, it sleeps, and shown again it catches up (see BackendLoop).
+    void pageShown(bool shown);
     // A picture dropped on the page or chosen: the browser has decoded it, and
     // the panel takes its pixels from the page (see BrowserDecoder). One that
     // cannot be loaded is told on the page, and the program goes on.

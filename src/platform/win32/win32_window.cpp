@@ -30,6 +30,12 @@ double dpiOf(HWND hwnd) {
     return dpi > 0 ? dpi : 96;
 }
 
+// The power setting that tells whether the console's display is off (0), on
+// (1) or dimmed (2); defined here, for the headers declare it only where a
+// program defines INITGUID.
+constexpr GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
 }  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure,
@@ -52,6 +58,9 @@ Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure,
                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     if (hwnd_ == nullptr) raise(ErrorKind::Platform, "cannot create the window");
     dc_ = GetDC(hwnd_);  // the class's own: valid as long as the window is
+    // Without it the window is simply never told the display went off.
+    displayNotification_ =
+        RegisterPowerSettingNotification(hwnd_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
 
     // A top-level window always gets a caption when it is created. This one
     // has no frame at all, so that its client area is the whole window and, as
@@ -67,6 +76,7 @@ Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure,
 }
 
 Win32Window::~Win32Window() {
+    if (displayNotification_ != nullptr) UnregisterPowerSettingNotification(displayNotification_);
     if (hwnd_ == nullptr) return;
     // The program is over: nothing that happens to the window now reaches it.
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -123,7 +133,12 @@ bool Win32Window::embedIn(Int32 pane) {
     SetWindowPos(hwnd_, HWND_TOP, 0, 0, rect.right, rect.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     covers_.clear();  // in the pane, the window covers no monitor
+    embedded_ = true;
     return true;
+}
+
+bool Win32Window::paneShown() const {
+    return hwnd_ != nullptr && IsWindowVisible(hwnd_) && !IsIconic(GetAncestor(hwnd_, GA_ROOT));
 }
 
 void Win32Window::present(const Raster& frame, const PixelRect& area) {
@@ -171,8 +186,20 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             paint();
             return 0;
         case WM_SIZE:
+            minimised_ = wParam == SIZE_MINIMIZED;
             resize(LOWORD(lParam), HIWORD(lParam));
             return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_POWERSETTINGCHANGE) {
+                const auto& setting = *reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+                if (setting.PowerSetting == kConsoleDisplayState &&
+                    setting.DataLength >= sizeof(DWORD)) {
+                    DWORD state = 0;
+                    std::memcpy(&state, setting.Data, sizeof state);
+                    displayOn_ = state != 0;
+                }
+            }
+            return TRUE;
         case WM_GETMINMAXINFO:
             limitMaximisedSize(*reinterpret_cast<MINMAXINFO*>(lParam));
             return 0;

@@ -20,6 +20,11 @@ namespace lightmatrix {
 // primary monitor, and a black cover each other one. It keeps its own device
 // context (CS_OWNDC), which every presented area goes through; WM_PAINT
 // presents what the system asks for again.
+//
+// It also tells whether it can be seen: not while the display is off (the
+// system's console display state, told as a power setting), nor while it is
+// minimised, nor, in a preview pane, while the pane is hidden or its dialog
+// minimised, which no message to the window tells.
 class Win32Window : public FramebufferWindow {
   public:
     // `onClosed` runs when the native window goes: closed by the program, or
@@ -35,6 +40,13 @@ class Win32Window : public FramebufferWindow {
     bool embedIn(Int32 pane) override;
 
     HWND hwnd() const { return hwnd_; }
+    bool embedded() const { return embedded_; }
+    // Whether the display is on and the window not minimised: both told by
+    // messages.
+    bool shownAsTold() const { return displayOn_ && !minimised_; }
+    // Whether the pane the window is embedded in shows, asked of the system:
+    // shown, and its top-level window not minimised.
+    bool paneShown() const;
     // When the program asked the window to close: taking the window down can
     // take Wine a second or two.
     std::optional<std::chrono::steady_clock::time_point> closeTime() const { return closeTime_; }
@@ -58,6 +70,10 @@ class Win32Window : public FramebufferWindow {
     HWND hwnd_ = nullptr;
     HDC dc_ = nullptr;  // CS_OWNDC: one device context for the window's life
     bool maximised_ = false;
+    bool embedded_ = false;
+    bool displayOn_ = true;
+    bool minimised_ = false;
+    HPOWERNOTIFY displayNotification_ = nullptr;
     std::vector<std::uint32_t> scratch_;  // one area in the DIB's byte order
     std::optional<std::chrono::steady_clock::time_point> closeTime_;
 };

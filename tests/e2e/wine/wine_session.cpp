@@ -25,7 +25,7 @@ WineSession::WineSession(const std::string& name, int dpi, std::unique_ptr<e2e::
     : name_(name),
       xvfb_(server ? std::move(server) : std::make_unique<e2e::XServer>()),
       prefix_(LIGHTMATRIX_WINE_PREFIXES "/" + name) {
-    for (const std::string& file : {kScreenSaver, kSettingsHost, kPictureProbe})
+    for (const std::string& file : {kScreenSaver, kSettingsHost, kPictureProbe, kSleepProbe})
         if (!fs::exists(file))
             throw std::runtime_error(file + " is missing: build the mingw preset first");
     // Whatever a run that was cut short left behind.

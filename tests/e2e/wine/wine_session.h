@@ -28,6 +28,8 @@ inline const std::string kSettingsHost =
     LIGHTMATRIX_WINDOWS_BUILD "/tests/e2e/wine/lightmatrix_settings_host.exe";
 inline const std::string kPictureProbe =
     LIGHTMATRIX_WINDOWS_BUILD "/tests/e2e/wine/lightmatrix_picture_probe.exe";
+inline const std::string kSleepProbe =
+    LIGHTMATRIX_WINDOWS_BUILD "/tests/e2e/wine/lightmatrix_sleep_probe.exe";
 
 // A Unix path as Windows programs under Wine see it, on drive Z:.
 std::string windowsPath(const std::string& unixPath);

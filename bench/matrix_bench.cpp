@@ -2,11 +2,13 @@
 // in-memory platform with its software rasteriser (the one every backend uses
 // to draw a cell): a lighting tick with the repaint of its cell, clear() with
 // the repaint of every light, start-up with the first full frame, and a
-// second of the program's own work as a 60 Hz display paces it.
+// second of the program's own work as a 60 Hz display paces it, and the
+// catch-up after the window went unseen for a minute, an hour or eight.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "platform/memory/memory_backend.h"
@@ -108,6 +110,37 @@ void BM_SecondAt60Hz(benchmark::State& state) {
 BENCHMARK(BM_SecondAt60Hz)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// Seen again after state.range(0) minutes unseen: every lighting and
+// clearing tick that fell due meanwhile, run in order, then one repaint.
+void BM_CatchUp(benchmark::State& state) {
+    const std::int64_t unseenMs = state.range(0) * 60'000;
+    std::int64_t ticks = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto program = std::make_unique<Program>(MemoryOptions{.refreshRate = 60});
+        program->memory.advance(1000);
+        program->memory.setSeen(false);
+        program->memory.advance(unseenMs);
+        const std::int64_t before = program->saver.lightingTicks();
+        state.ResumeTiming();
+        program->memory.setSeen(true);
+        benchmark::DoNotOptimize(program->memory.screen().pixels.data());
+        state.PauseTiming();
+        ticks = program->saver.lightingTicks() - before;
+        program.reset();
+        state.ResumeTiming();
+    }
+    state.counters["ticks_caught_up"] = benchmark::Counter(static_cast<double>(ticks));
+}
+BENCHMARK(BM_CatchUp)
+    ->Arg(1)
+    ->Arg(60)
+    ->Arg(8 * 60)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

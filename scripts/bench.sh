@@ -2,7 +2,8 @@
 # The benchmark command. Builds the release preset and measures, against the
 # project's targets:
 #   - the operations on the in-memory platform (Google Benchmark, medians of 15
-#     runs) and their instruction counts (callgrind);
+#     runs) and their instruction counts (callgrind), and the catch-up after
+#     a minute, an hour and eight hours unseen (medians of 5);
 #   - the soak: 24 simulated hours, 8,640,000 lighting ticks and 240 clearings,
 #     with memory flat from the first hour to the last; then the same day with
 #     the wakes paced by a 60 Hz display;
@@ -148,7 +149,7 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 # ---- The results section -------------------------------------------------
 median() {  # benchmark name, field (real_time or cpu_time)
     jq -r --arg n "$1" --arg f "$2" \
-        '.benchmarks[] | select((.run_name | split("/")[0]) == $n and .aggregate_name == "median") | "\(.[$f]) \(.time_unit)"' \
+        '.benchmarks[] | select((.run_name == $n or (.run_name | startswith($n + "/"))) and .aggregate_name == "median") | "\(.[$f]) \(.time_unit)"' \
         "$out/bench.json" | awk '
         function f(u) { return u == "ns" ? 1 : u == "us" ? 1e3 : u == "ms" ? 1e6 : 1e9 }
         { ns = $1 * f($2)
@@ -158,7 +159,7 @@ median() {  # benchmark name, field (real_time or cpu_time)
           else printf "%.3g s", ns / 1e9 }'
 }
 median_in() {  # name, unit wanted (ns, us, ms): the CPU-time median as a number
-    jq -r --arg n "$1" '.benchmarks[] | select((.run_name | split("/")[0]) == $n and .aggregate_name == "median") | "\(.cpu_time) \(.time_unit)"' \
+    jq -r --arg n "$1" '.benchmarks[] | select((.run_name == $n or (.run_name | startswith($n + "/"))) and .aggregate_name == "median") | "\(.cpu_time) \(.time_unit)"' \
         "$out/bench.json" | awk -v want="$2" '
         function f(u) { return u == "ns" ? 1 : u == "us" ? 1e3 : u == "ms" ? 1e6 : 1e9 }
         { printf "%.6g", $1 * f($2) / f(want) }'
@@ -240,6 +241,9 @@ cpu_model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
     echo "| Start-up: \`createLights\` and the first full frame (800 × 600) | $(median BM_StartWithFirstFrame real_time) | $(median BM_StartWithFirstFrame cpu_time) | $ir_start | | |"
     echo "| A full repaint of the window (800 × 600, matrix lit) | $(median BM_FullRepaint real_time) | $(median BM_FullRepaint cpu_time) | | | |"
     echo "| A second of the program's own work on a 60 Hz display: 60 wakes, 100 lighting ticks, a repaint a wake | $(median BM_SecondAt60Hz real_time) | $(median BM_SecondAt60Hz cpu_time) | $ir_second | | |"
+    echo "| Seen again after 1 minute unseen: 6,000 lighting ticks caught up, one repaint | $(median BM_CatchUp/1 real_time) | $(median BM_CatchUp/1 cpu_time) | | | |"
+    echo "| Seen again after 1 hour unseen: 360,000 lighting ticks and 10 clearings | $(median BM_CatchUp/60 real_time) | $(median BM_CatchUp/60 cpu_time) | | | |"
+    echo "| Seen again after 8 hours unseen: 2,880,000 lighting ticks and 80 clearings | $(median BM_CatchUp/480 real_time) | $(median BM_CatchUp/480 cpu_time) | | < 0.5 s | $(verdict "$(median_in BM_CatchUp/480 ms)" 500 below) |"
     echo
     echo "### Soak: 24 simulated hours on the in-memory platform"
     echo
@@ -287,6 +291,7 @@ cpu_model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
     echo "|---|---|---|---|---|---|---|---|"
     process_row "X server alone ($(awk -v m="$(value idle_ms "$x")" 'BEGIN { printf "%.0f", m / 1000 }') s)" "$x" "" idle "" idle_xserver
     process_row "**X11 screen saver**" "$x" saver saver saver saver_xserver
+    process_row "X11 screen saver asleep, the server's own screen saver over it" "$x" asleep asleep "" asleep_xserver
     if [ -n "$(value baseline_build "$x")" ]; then
         process_row "X11 screen saver before the change ($baseline_name), same window, own Xvfb" "$x" saver_baseline saver baseline saver_baseline_xserver
     fi
@@ -318,6 +323,8 @@ cpu_model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
     wb=$(value saver_baseline_xserver_cpu_percent "$w")
     echo "| Target | X11 build | | Windows build under Wine | |"
     echo "|---|---|---|---|---|"
+    echo "| The X11 saver's CPU ≤ 1.2 × the floor's at 60 wakes a second | $(value saver_cpu_percent "$x") against $(value floor60_cpu_percent "$x") (×$(awk -v a="$(value saver_cpu_percent "$x")" -v b="$(value floor60_cpu_percent "$x")" 'BEGIN { if (b > 0) printf "%.2f", a / b }')) | $(verdict "$(awk -v a="$(value saver_cpu_percent "$x")" -v b="$(value floor60_cpu_percent "$x")" 'BEGIN { if (b > 0) printf "%.4f", a / b }')" 1.2 atmost) | | |"
+    echo "| Asleep, wake-ups ≤ 1 a second | $(value asleep_wakes_per_second "$x") | $(verdict "$(value asleep_wakes_per_second "$x")" 1 atmost) | (not measured: Wine tells no display state) | |"
     echo "| The saver's wake-ups ≤ 61 a second | $(value saver_wakes_per_second "$x") | $(verdict "$(value saver_wakes_per_second "$x")" 61 atmost) | $(value saver_wakes_per_second "$w") (\`wineserver\` $(value saver_wineserver_wakes_per_second "$w")) | $(verdict "$(value saver_wakes_per_second "$w")" 61 atmost) |"
     echo "| The saver's CPU below the bare 100 Hz loop's over the same window | $(value saver_cpu_percent "$x") against $(value saver_bare100_cpu_percent "$x") | $(verdict "$(value saver_cpu_percent "$x")" "$(value saver_bare100_cpu_percent "$x")" below) | $(value saver_cpu_percent "$w") against $(value saver_bare100_cpu_percent "$w") (\`wineserver\` $(value saver_wineserver_cpu_percent "$w")) | $(verdict "$(value saver_cpu_percent "$w")" "$(value saver_bare100_cpu_percent "$w")" below) |"
     echo "| Lighting ticks 100 ± 1 a second (the program's count and clock) | $(value saver_ticks_per_second "$x") | $(verdict "$(value saver_ticks_per_second "$x")" 99 within 101) | $(value saver_ticks_per_second "$w") | $(verdict "$(value saver_ticks_per_second "$w")" 99 within 101) |"
@@ -337,11 +344,13 @@ cpu_model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
     echo "|---|---|---|---|---|---|---|---|"
     process_row "**Wayland screen saver**, and sway" "$l" run_wayland run wayland run_compositor
     process_row "X11 screen saver, and Xvfb" "$l" run_x11 run x11 run_xserver
+    process_row "Wayland screen saver asleep, and headless weston, its output asleep" "$l" asleep_wayland asleep "" asleep_compositor
     echo
     echo "| Target, Wayland build | | |"
     echo "|---|---|---|"
     echo "| Wake-ups after a sleep ≤ 60 a second, the output's refresh rate | $(value run_wayland_voluntary_per_second "$l") | $(verdict "$(value run_wayland_voluntary_per_second "$l")" 60 atmost) |"
     echo "| Lighting ticks 100 ± 1 a second (the program's count and clock) | $(value wayland_ticks_per_second "$l") | $(verdict "$(value wayland_ticks_per_second "$l")" 99 within 101) |"
+    echo "| Asleep (no frame callbacks), wake-ups ≤ 1 a second | $(value asleep_wayland_wakes_per_second "$l") | $(verdict "$(value asleep_wayland_wakes_per_second "$l")" 1 atmost) |"
     echo
     echo "### valgrind memcheck of the X11 build (5 s in Xvfb, ended by a key press)"
     echo

@@ -5,8 +5,9 @@
 # wake-ups a second (timeslices run) by the scheduler's count, the
 # compositor's and the X server's beside them, and each program's lighting
 # ticks a second from its own count and clock (LIGHTMATRIX_STATS, written when
-# SIGTERM ends it). sway refuses to run as root: as root, sway and the Wayland
-# program run as the user nobody.
+# SIGTERM ends it). Then the Wayland program asleep, under a headless weston
+# whose output has gone to sleep. sway refuses to run as root: as root, the
+# compositors and the Wayland program run as the user nobody.
 #
 #   bench/process/wayland.sh LIGHTMATRIX_BINARY RESULT_FILE [SECONDS] [WxH]
 #
@@ -76,5 +77,31 @@ done
     echo "x11_exit_status=$status"
     run_figures wayland_ "$work/wayland/stats"
     run_figures x11_ "$work/x11.stats"
+
+    # Asleep: headless weston with an idle time of 1 s puts its output to
+    # sleep (no seat, no input ever wakes it) and sends no frame callbacks.
+    mkdir -m 700 "$work/weston"
+    [ ${#as_user[@]} -gt 0 ] && chown 65534:65534 "$work/weston"
+    weston_env=(env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$work/weston" WAYLAND_DISPLAY=wayland-2
+        HOME="$work/weston")
+    "${as_user[@]}" "${weston_env[@]}" weston --backend=headless-backend.so --use-pixman \
+        --socket=wayland-2 --no-config --idle-time=1 --width="${size%x*}" --height="${size#*x}" \
+        >"$work/weston.log" 2>&1 &
+    weston=$!
+    started_pids+=("$weston")
+    for _ in $(seq 100); do
+        [ -S "$work/weston/wayland-2" ] && break
+        sleep 0.1
+    done
+    "${as_user[@]}" "${weston_env[@]}" "$work/wayland/lightmatrix" >"$work/asleep.out" 2>"$work/asleep.err" &
+    asleep=$!
+    started_pids+=("$asleep")
+    sleep $(( settle + 3 ))
+    kill -0 "$asleep" || { echo "the screen saver under weston ended early:" >&2; cat "$work/asleep.err" >&2; exit 1; }
+    measure_window asleep "$seconds" "wayland:$asleep" "compositor:$weston"
+    kill -TERM "$asleep"
+    status=0
+    wait "$asleep" || status=$?
+    echo "asleep_exit_status=$status"
 } >"$result"
 cat "$result"

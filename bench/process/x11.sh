@@ -3,7 +3,7 @@
 # by side with the references that show what this machine charges, all in the
 # same X server and the same run:
 #   - the X server alone (idle);
-#   - the screen saver;
+#   - the screen saver, and the screen saver asleep under the server's own;
 #   - the floor program (lightmatrix_x11_floor), the least X11 program that
 #     shows 100 new squares a second: waking for each one (100 wakes a
 #     second), and waking once a frame (60 a second) for those then due;
@@ -132,6 +132,14 @@ floor_run() {
     kill -0 "$saver" || { echo "the screen saver ended early:" >&2; cat "$work/saver.err" >&2; exit 1; }
     measure_window saver "$seconds" "${entries[@]}"
     echo "saver_rss_kb=$(status_kb "$saver" VmRSS)"
+    # Asleep: the server's own screen saver on, its window over the saver's
+    # (noblank), which the saver learns from VisibilityNotify and
+    # MIT-SCREEN-SAVER alike.
+    xset s noblank
+    xset s activate
+    sleep 1
+    measure_window asleep "$seconds" ":$saver"
+    xset s reset
     echo "saver_hwm_kb=$(status_kb "$saver" VmHWM)"
     end_saver saver "$saver" "$DISPLAY"
     if [ -n "$baseline" ]; then

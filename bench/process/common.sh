@@ -30,6 +30,18 @@ start_xvfb() {
     rm -f "$fd_file"
 }
 
+# Waits up to 10 s for a compositor (name) to make its socket (path); fails
+# with its log (file) shown when it does not.
+wait_for_socket() {
+    for _ in $(seq 100); do
+        [ -S "$1" ] && return 0
+        sleep 0.1
+    done
+    echo "$2 did not start" >&2
+    cat "$3" >&2
+    return 1
+}
+
 # The scheduler's figures of a process so far, summed over its threads:
 # "CPU_NS SLICES VOLUNTARY INVOLUNTARY TICKS WAIT_NS". CPU_NS, WAIT_NS and
 # SLICES are the three numbers of /proc/PID/task/TID/schedstat: nanoseconds on

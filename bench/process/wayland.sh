@@ -43,11 +43,7 @@ wayland_env=(env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$work/wayland" WAYLAND_D
     WLR_LIBINPUT_NO_DEVICES=1 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 sway=$!
 started_pids+=("$sway")
-for _ in $(seq 100); do
-    [ -S "$work/wayland/wayland-1" ] && break
-    sleep 0.1
-done
-[ -S "$work/wayland/wayland-1" ] || { echo "sway did not start" >&2; cat "$work/sway.log" >&2; exit 1; }
+wait_for_socket "$work/wayland/wayland-1" sway "$work/sway.log"
 start_xvfb "$size"
 
 "${as_user[@]}" "${wayland_env[@]}" LIGHTMATRIX_STATS="$work/wayland/stats" \
@@ -89,10 +85,7 @@ done
         >"$work/weston.log" 2>&1 &
     weston=$!
     started_pids+=("$weston")
-    for _ in $(seq 100); do
-        [ -S "$work/weston/wayland-2" ] && break
-        sleep 0.1
-    done
+    wait_for_socket "$work/weston/wayland-2" weston "$work/weston.log"
     "${as_user[@]}" "${weston_env[@]}" "$work/wayland/lightmatrix" >"$work/asleep.out" 2>"$work/asleep.err" &
     asleep=$!
     started_pids+=("$asleep")

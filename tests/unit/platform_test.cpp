@@ -132,8 +132,10 @@ TEST(X11Visibility, UnseenWhileHiddenCoveredBlankedOrPoweredDownAndThePowerAsked
     EXPECT_TRUE(visibility.seen(t + 10s));
 
     // While an event says the window is hidden, nothing is asked nor looked
-    // at later: the event that shows it wakes the loop.
+    // at later, the power known to be off or not: the event that shows it
+    // wakes the loop.
     power = Power::Off;
+    EXPECT_FALSE(visibility.seen(t + 12s));
     const int before = asked;
     for (int hidden = 0; hidden < 3; ++hidden) {
         visibility.viewable(hidden != 0);

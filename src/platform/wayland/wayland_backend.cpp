@@ -69,13 +69,21 @@ void WaylandBackend::handleWaitingEvents() {
     flush();
     if (wl_display_prepare_read(display) == 0) {
         pollfd readable{connection_->fd(), POLLIN, 0};
-        if (poll(&readable, 1, 0) > 0) {
-            if (wl_display_read_events(display) < 0) connection_->fail();
-        } else {
-            wl_display_cancel_read(display);
-        }
+        finishRead(poll(&readable, 1, 0) > 0);
     }
-    if (wl_display_dispatch_pending(display) < 0) connection_->fail();
+    dispatchRead();
+}
+
+void WaylandBackend::finishRead(bool readable) {
+    wl_display* display = connection_->display();
+    if (!readable)
+        wl_display_cancel_read(display);
+    else if (wl_display_read_events(display) < 0)
+        connection_->fail();
+}
+
+void WaylandBackend::dispatchRead() {
+    if (wl_display_dispatch_pending(connection_->display()) < 0) connection_->fail();
     failure_.rethrowIfAny();
     if (signals_.arrived()) end();
 }
@@ -87,8 +95,7 @@ void WaylandBackend::run() {
         const bool flushed = flush();
         // Events already read are handled before the next wait.
         if (wl_display_prepare_read(display) != 0) {
-            if (wl_display_dispatch_pending(display) < 0) connection_->fail();
-            failure_.rethrowIfAny();
+            dispatchRead();
             continue;
         }
         // Waiting for a frame, nothing else is due; else the next tick is.
@@ -102,14 +109,8 @@ void WaylandBackend::run() {
             raise(ErrorKind::Platform, std::string("poll: ") + std::strerror(errno));
         }
         // A closed connection shows as readable too: reading then fails.
-        if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-            if (wl_display_read_events(display) < 0) connection_->fail();
-        } else {
-            wl_display_cancel_read(display);
-        }
-        if (wl_display_dispatch_pending(display) < 0) connection_->fail();
-        failure_.rethrowIfAny();
-        if (signals_.arrived()) end();
+        finishRead(ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0);
+        dispatchRead();
         // A tick fell due: it runs at the next frame.
         if (ready == 0 && !window_.waitingForFrame()) window_.askForFrame();
     }

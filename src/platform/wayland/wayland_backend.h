@@ -43,6 +43,11 @@ class WaylandBackend : public BackendLoop {
   private:
     // What the connection holds already, each event to its end, then the signals.
     void handleWaitingEvents() override;
+    // Ends a read prepared with wl_display_prepare_read: reads what the
+    // connection holds when it is readable, else cancels the read.
+    void finishRead(bool readable);
+    // Handles every event read, then the handlers' errors and the signals.
+    void dispatchRead();
     void frameDue(std::uint32_t time);
     // Sends what waits to be sent; false while the connection is full.
     bool flush();

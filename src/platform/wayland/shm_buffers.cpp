@@ -14,6 +14,14 @@ namespace {
 // Two buffers are enough while the compositor keeps to its frames; a third
 // bridges one that it holds a little longer.
 constexpr std::size_t kMostBuffers = 3;
+
+// A pixel of XRGB8888 with its unused top byte set: some compositors carry
+// that byte on as alpha (weston's pixman renderer into its screenshots and
+// screen captures), where 0 would make the pixel transparent black.
+constexpr std::uint32_t opaque(Colour colour) {
+    return 0xFF000000u | toXrgb(colour);
+}
+
 }  // namespace
 
 struct ShmBuffers::Buffer {
@@ -45,7 +53,7 @@ struct ShmBuffers::Buffer {
         const PixelRect inside = area.intersect({0, 0, width, height});
         for (Int32 y = inside.top; y < inside.bottom; ++y) {
             std::uint32_t* row = pixels + static_cast<std::size_t>(y) * width;
-            for (Int32 x = inside.left; x < inside.right; ++x) row[x] = toXrgb(screen.at(x, y));
+            for (Int32 x = inside.left; x < inside.right; ++x) row[x] = opaque(screen.at(x, y));
         }
     }
 
@@ -98,7 +106,7 @@ wl_buffer* ShmBuffers::frame(const Raster& screen, std::vector<PixelRect>& damag
 wl_buffer* ShmBuffers::filled(Colour colour) {
     Buffer* buffer = freeBuffer();
     if (buffer == nullptr) return nullptr;
-    std::fill_n(buffer->pixels, buffer->bytes / 4, toXrgb(colour));
+    std::fill_n(buffer->pixels, buffer->bytes / 4, opaque(colour));
     buffer->held = true;
     changes_.clear();
     return buffer->buffer;

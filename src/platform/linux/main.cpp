@@ -51,16 +51,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
+        // Taken before anything waits on a window system, so that they end
+        // the program in every moment of its run.
+        const EndSignals signals;
         for (const WindowSystem system : *systems) {
             if (system == WindowSystem::Wayland) {
                 auto connection = WaylandConnection::connect();
                 if (!connection && system != systems->back()) continue;  // X11 next
                 if (!connection)
                     raise(ErrorKind::Platform, "cannot connect to a Wayland compositor");
-                WaylandBackend wayland(std::move(connection));
+                WaylandBackend wayland(std::move(connection), signals);
                 return runOn(wayland, wayland.instanceCheck(), commandLine);
             }
-            X11Backend x11(preview);
+            X11Backend x11(signals, preview);
             return runOn(x11, x11.instanceLock(), commandLine);
         }
     } catch (const RuntimeError& error) {

@@ -4,9 +4,10 @@
 # lightmatrix_wayland_protocols and include the headers by their file names,
 # such as "xdg-shell-client-protocol.h".
 #
-# xdg-shell and viewporter (stable) and fractional-scale-v1 (staging) come
-# from the wayland-protocols package; wlr layer-shell, which Debian does not
-# package, is our own description beside this file.
+# xdg-shell and viewporter (stable), fractional-scale-v1 (staging) and
+# xdg-output (unstable) come from the wayland-protocols package; wlr
+# layer-shell, which Debian does not package, is our own description beside
+# this file.
 enable_language(C)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
@@ -20,6 +21,7 @@ set(lightmatrix_wayland_protocol_files
     ${WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml
     ${WAYLAND_PROTOCOLS_DIR}/stable/viewporter/viewporter.xml
     ${WAYLAND_PROTOCOLS_DIR}/staging/fractional-scale/fractional-scale-v1.xml
+    ${WAYLAND_PROTOCOLS_DIR}/unstable/xdg-output/xdg-output-unstable-v1.xml
     ${CMAKE_CURRENT_LIST_DIR}/protocols/wlr-layer-shell-unstable-v1.xml)
 
 set(lightmatrix_wayland_protocols_dir ${CMAKE_CURRENT_BINARY_DIR}/wayland-protocols)

@@ -12,31 +12,28 @@
 
 namespace lightmatrix {
 
-WaylandBackend::WaylandBackend(std::unique_ptr<WaylandConnection> connection)
+WaylandBackend::WaylandBackend(std::unique_ptr<WaylandConnection> connection,
+                               const EndSignals& signals)
     : BackendLoop(0, &localTimeOfDay),
+      signals_(signals),
       connection_(std::move(connection)),
-      window_(*connection_, [this] { end(); }),
+      window_(*connection_, *this, [this] { end(); }),
       panel_(window_, designPanelArea(window_.mapping()), std::make_unique<PixbufDecoder>()),
       seat_(*connection_, {[this] {
-                               failure_.guard([this] {
-                                   if (!ended()) window_.keyDown();
-                               });
+                               if (!ended()) window_.keyDown();
                            },
                            [this](wl_surface* surface, double x, double y, bool left, bool down) {
-                               failure_.guard([&] {
-                                   if (!ended()) window_.button(surface, x, y, left, down);
-                                   window_.repaint();
-                               });
+                               if (!ended()) window_.button(surface, x, y, left, down);
+                               window_.repaint();
                            }}),
       instance_(InstanceLock::Mode::Exclusive) {
-    connection_->outputsChanged = [this] { failure_.guard([this] { window_.outputsChanged(); }); };
-    window_.frameDue = [this](std::uint32_t time) {
-        failure_.guard([this, time] { frameDue(time); });
-    };
+    connection_->listen(this);
+    // Nothing shows until the compositor has placed the matrix's surface.
+    setSeen(false);
 }
 
 WaylandBackend::~WaylandBackend() {
-    connection_->outputsChanged = nullptr;
+    connection_->listen(nullptr);
 }
 
 // The compositor's time to draw: first what changed since the last frame,
@@ -83,8 +80,7 @@ void WaylandBackend::finishRead(bool readable) {
 }
 
 void WaylandBackend::dispatchRead() {
-    if (wl_display_dispatch_pending(connection_->display()) < 0) connection_->fail();
-    failure_.rethrowIfAny();
+    connection_->dispatch();
     if (signals_.arrived()) end();
 }
 

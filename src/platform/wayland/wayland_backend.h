@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "platform/common/backend_loop.h"
-#include "platform/common/handler_failure.h"
 #include "platform/linux/end_signals.h"
 #include "platform/linux/instance_lock.h"
 #include "platform/wayland/wayland_connection.h"
@@ -14,7 +13,8 @@ namespace lightmatrix {
 
 // The window system on Wayland, through libwayland-client alone, and its
 // event loop: one thread that waits on the compositor's connection and on
-// SIGTERM and SIGINT and handles one thing at a time. The compositor paces
+// SIGTERM and SIGINT and handles one thing at a time. While the matrix has
+// no output to show on, the loop sleeps until one comes. The compositor paces
 // the timers: their ticks run when a frame callback comes, every tick due by
 // then, and what they changed goes to the screen at the next one; a frame is
 // asked for when a tick falls due or something changed. While the compositor
@@ -25,9 +25,13 @@ namespace lightmatrix {
 // at its own due time, before the frame is drawn. A frame sent in time but
 // read late (the process was stopped) keeps the rule that drops the ticks it
 // missed.
-class WaylandBackend : public BackendLoop {
+class WaylandBackend : public BackendLoop,
+                       private WaylandConnection::Listener,
+                       private WaylandWindow::Listener {
   public:
-    explicit WaylandBackend(std::unique_ptr<WaylandConnection> connection);
+    // `signals` are those that end the program, taken before the connection
+    // was made.
+    WaylandBackend(std::unique_ptr<WaylandConnection> connection, const EndSignals& signals);
     WaylandBackend(const WaylandBackend&) = delete;
     WaylandBackend& operator=(const WaylandBackend&) = delete;
     ~WaylandBackend() override;
@@ -36,8 +40,8 @@ class WaylandBackend : public BackendLoop {
     CompositedPanel& panel() { return panel_; }
     InstanceCheck& instanceCheck() { return instance_; }
 
-    // Handles events until the program ends: closed, its surface closed by
-    // the compositor, or a signal. A lost connection is a run-time error.
+    // Handles events until the program ends: closed, or a signal. A lost
+    // connection is a run-time error.
     void run();
 
   private:
@@ -48,12 +52,17 @@ class WaylandBackend : public BackendLoop {
     void finishRead(bool readable);
     // Handles every event read, then the handlers' errors and the signals.
     void dispatchRead();
-    void frameDue(std::uint32_t time);
     // Sends what waits to be sent; false while the connection is full.
     bool flush();
 
-    EndSignals signals_;
-    HandlerFailure failure_;
+    void outputChanged(const WaylandOutput& output) override { window_.outputChanged(output); }
+    void outputGoing(const WaylandOutput& output) override { window_.outputGoing(output); }
+    void seatChanged(std::uint32_t capabilities) override { seat_.capabilities(capabilities); }
+    void frameDue(std::uint32_t time) override;
+    void matrixSeen(bool seen) override { setSeen(seen); }
+    void surfaceGone(wl_surface* surface) override { seat_.forget(surface); }
+
+    const EndSignals& signals_;
     std::unique_ptr<WaylandConnection> connection_;
     WaylandWindow window_;
     CompositedPanel panel_;

@@ -26,22 +26,27 @@ void letGo(Device* device, void (*release)(Device*), void (*destroy)(Device*)) {
 }  // namespace
 
 WaylandSeat::WaylandSeat(WaylandConnection& connection, Handlers handlers)
-    : connection_(connection), seat_(connection.seat), handlers_(std::move(handlers)) {
-    if (seat_ == nullptr) return;
-    capabilities(connection.seatCapabilities);
-    connection.seatChanged = [this] { capabilities(connection_.seatCapabilities); };
+    : connection_(connection), handlers_(std::move(handlers)) {
+    capabilities(connection.seatCapabilities());
 }
 
 WaylandSeat::~WaylandSeat() {
-    connection_.seatChanged = nullptr;
-    if (seat_ != nullptr) capabilities(0);
+    capabilities(0);
 }
 
-// Takes up the devices the seat has and lets go of those it lost.
+void WaylandSeat::forget(wl_surface* surface) {
+    if (pointerSurface_ == surface) pointerSurface_ = nullptr;
+    std::erase_if(touches_,
+                  [surface](const auto& touch) { return touch.second.surface == surface; });
+}
+
 void WaylandSeat::capabilities(std::uint32_t capabilities) {
+    wl_seat* seat = connection_.seat();
+    if (seat == nullptr) capabilities = 0;
+
     const bool hasKeyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
     if (hasKeyboard && keyboard_ == nullptr) {
-        keyboard_ = wl_seat_get_keyboard(seat_);
+        keyboard_ = wl_seat_get_keyboard(seat);
         static const wl_keyboard_listener listener{
             // The keymap comes as a descriptor that is ours to close.
             [](void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); },
@@ -49,8 +54,9 @@ void WaylandSeat::capabilities(std::uint32_t capabilities) {
             [](void*, wl_keyboard*, std::uint32_t, wl_surface*) {},
             [](void* self, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
                std::uint32_t state) {
-                if (state == WL_KEYBOARD_KEY_STATE_PRESSED && seatOf(self)->handlers_.key)
-                    seatOf(self)->handlers_.key();
+                WaylandSeat* s = seatOf(self);
+                if (state == WL_KEYBOARD_KEY_STATE_PRESSED)
+                    s->connection_.guard([s] { s->handlers_.key(); });
             },
             [](void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
                std::uint32_t) {},
@@ -63,7 +69,7 @@ void WaylandSeat::capabilities(std::uint32_t capabilities) {
 
     const bool hasPointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
     if (hasPointer && pointer_ == nullptr) {
-        pointer_ = wl_seat_get_pointer(seat_);
+        pointer_ = wl_seat_get_pointer(seat);
         static const wl_pointer_listener listener{
             [](void* self, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x,
                wl_fixed_t y) {
@@ -82,10 +88,12 @@ void WaylandSeat::capabilities(std::uint32_t capabilities) {
             [](void* self, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
                std::uint32_t state) {
                 WaylandSeat* s = seatOf(self);
-                if (s->pointerSurface_ != nullptr && s->handlers_.button)
+                if (s->pointerSurface_ == nullptr) return;
+                s->connection_.guard([s, button, state] {
                     s->handlers_.button(s->pointerSurface_, s->pointerX_, s->pointerY_,
                                         button == BTN_LEFT,
                                         state == WL_POINTER_BUTTON_STATE_PRESSED);
+                });
             },
             [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {},
             [](void*, wl_pointer*) {},
@@ -102,14 +110,16 @@ void WaylandSeat::capabilities(std::uint32_t capabilities) {
 
     const bool hasTouch = (capabilities & WL_SEAT_CAPABILITY_TOUCH) != 0;
     if (hasTouch && touch_ == nullptr) {
-        touch_ = wl_seat_get_touch(seat_);
+        touch_ = wl_seat_get_touch(seat);
         static const wl_touch_listener listener{
             [](void* self, wl_touch*, std::uint32_t, std::uint32_t, wl_surface* surface,
                std::int32_t id, wl_fixed_t x, wl_fixed_t y) {
                 WaylandSeat* s = seatOf(self);
+                if (surface == nullptr) return;
                 const Touch down{surface, wl_fixed_to_double(x), wl_fixed_to_double(y)};
                 s->touches_[id] = down;
-                if (s->handlers_.button) s->handlers_.button(surface, down.x, down.y, true, true);
+                s->connection_.guard(
+                    [s, down] { s->handlers_.button(down.surface, down.x, down.y, true, true); });
             },
             [](void* self, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t id) {
                 WaylandSeat* s = seatOf(self);
@@ -117,7 +127,8 @@ void WaylandSeat::capabilities(std::uint32_t capabilities) {
                 if (touch == s->touches_.end()) return;
                 const Touch up = touch->second;
                 s->touches_.erase(touch);
-                if (s->handlers_.button) s->handlers_.button(up.surface, up.x, up.y, true, false);
+                s->connection_.guard(
+                    [s, up] { s->handlers_.button(up.surface, up.x, up.y, true, false); });
             },
             [](void* self, wl_touch*, std::uint32_t, std::int32_t id, wl_fixed_t x, wl_fixed_t y) {
                 const auto touch = seatOf(self)->touches_.find(id);

@@ -6,7 +6,6 @@
 
 struct wl_keyboard;
 struct wl_pointer;
-struct wl_seat;
 struct wl_surface;
 struct wl_touch;
 
@@ -27,11 +26,16 @@ class WaylandSeat {
         std::function<void(wl_surface* surface, double x, double y, bool left, bool down)> button;
     };
 
-    // A compositor with no seat gives no input.
     WaylandSeat(WaylandConnection& connection, Handlers handlers);
     WaylandSeat(const WaylandSeat&) = delete;
     WaylandSeat& operator=(const WaylandSeat&) = delete;
     ~WaylandSeat();
+
+    // Takes up the devices the seat has now, and lets go of those it lost;
+    // 0 when the seat went.
+    void capabilities(std::uint32_t capabilities);
+    // `surface` is gone: the pointer and the touches no longer rest on it.
+    void forget(wl_surface* surface);
 
   private:
     struct Touch {
@@ -39,10 +43,8 @@ class WaylandSeat {
         double x;
         double y;
     };
-    void capabilities(std::uint32_t capabilities);
 
     WaylandConnection& connection_;
-    wl_seat* seat_;
     Handlers handlers_;
     wl_keyboard* keyboard_ = nullptr;
     wl_pointer* pointer_ = nullptr;

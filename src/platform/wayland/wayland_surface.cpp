@@ -23,51 +23,61 @@ constexpr std::int32_t kWhole = 120;  // a scale of 1, in the 120ths fractional 
 
 }  // namespace
 
-WaylandSurface::WaylandSurface(WaylandConnection& connection, wl_output* output, const char* title,
-                               std::function<void()> closed)
-    : connection_(connection), closed_(std::move(closed)), wanted_(output) {
-    surface_ = wl_compositor_create_surface(connection.compositor);
+WaylandSurface::WaylandSurface(WaylandConnection& connection, Owner& owner, wl_output* output,
+                               const char* title, bool takesKeyboard)
+    : connection_(connection), owner_(owner), madeFor_(output) {
+    surface_ = wl_compositor_create_surface(connection.compositor());
     static const wl_surface_listener surfaceListener{
-        [](void* self, wl_surface*, wl_output* entered) {
-            if (surfaceOf(self)->output_ == entered) return;
-            surfaceOf(self)->output_ = entered;
-            if (surfaceOf(self)->changed) surfaceOf(self)->changed();
+        [](void* self, wl_surface*, wl_output* on) {
+            surfaceOf(self)->connection_.guard([=] { surfaceOf(self)->entered(on); });
         },
-        [](void*, wl_surface*, wl_output*) {}};
+        [](void* self, wl_surface*, wl_output* on) {
+            surfaceOf(self)->connection_.guard([=] { surfaceOf(self)->left(on); });
+        }};
     wl_surface_add_listener(surface_, &surfaceListener, this);
 
-    if (connection.fractionalScale != nullptr && connection.viewporter != nullptr) {
-        viewport_ = wp_viewporter_get_viewport(connection.viewporter, surface_);
+    if (connection.viewporter() != nullptr)
+        viewport_ = wp_viewporter_get_viewport(connection.viewporter(), surface_);
+    if (connection.fractionalScale() != nullptr && viewport_ != nullptr) {
         fractional_ = wp_fractional_scale_manager_v1_get_fractional_scale(
-            connection.fractionalScale, surface_);
+            connection.fractionalScale(), surface_);
         static const wp_fractional_scale_v1_listener listener{
             [](void* self, wp_fractional_scale_v1*, std::uint32_t scale) {
-                surfaceOf(self)->preferred120_ = static_cast<std::int32_t>(scale);
-                if (surfaceOf(self)->changed) surfaceOf(self)->changed();
+                surfaceOf(self)->connection_.guard([=] {
+                    surfaceOf(self)->preferred120_ = static_cast<std::int32_t>(scale);
+                    surfaceOf(self)->owner_.surfaceChanged(*surfaceOf(self));
+                });
             }};
         wp_fractional_scale_v1_add_listener(fractional_, &listener, this);
     }
 
-    if (connection.layerShell != nullptr) {
+    if (connection.layerShell() != nullptr) {
         layer_ =
-            zwlr_layer_shell_v1_get_layer_surface(connection.layerShell, surface_, output,
+            zwlr_layer_shell_v1_get_layer_surface(connection.layerShell(), surface_, output,
                                                   ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "lightmatrix");
         zwlr_layer_surface_v1_set_anchor(
             layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                         ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
         zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
         zwlr_layer_surface_v1_set_keyboard_interactivity(
-            layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+            layer_, takesKeyboard ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                  : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
         static const zwlr_layer_surface_v1_listener listener{
             [](void* self, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
                std::uint32_t height) {
                 zwlr_layer_surface_v1_ack_configure(layer, serial);
-                surfaceOf(self)->configured(static_cast<Int32>(width), static_cast<Int32>(height));
+                surfaceOf(self)->connection_.guard([=] {
+                    surfaceOf(self)->configured(static_cast<Int32>(width),
+                                                static_cast<Int32>(height));
+                });
             },
-            [](void* self, zwlr_layer_surface_v1*) { surfaceOf(self)->closed_(); }};
+            [](void* self, zwlr_layer_surface_v1*) {
+                WaylandSurface* s = surfaceOf(self);
+                s->connection_.guard([s] { s->owner_.surfaceClosed(*s); });
+            }};
         zwlr_layer_surface_v1_add_listener(layer_, &listener, this);
     } else {
-        xdgSurface_ = xdg_wm_base_get_xdg_surface(connection.wmBase, surface_);
+        xdgSurface_ = xdg_wm_base_get_xdg_surface(connection.wmBase(), surface_);
         toplevel_ = xdg_surface_get_toplevel(xdgSurface_);
         xdg_toplevel_set_title(toplevel_, title);
         xdg_toplevel_set_app_id(toplevel_, "lightmatrix");
@@ -76,7 +86,10 @@ WaylandSurface::WaylandSurface(WaylandConnection& connection, wl_output* output,
             [](void* self, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*) {
                 surfaceOf(self)->toplevelSize_ = {width, height};
             },
-            [](void* self, xdg_toplevel*) { surfaceOf(self)->closed_(); },
+            [](void* self, xdg_toplevel*) {
+                WaylandSurface* s = surfaceOf(self);
+                s->connection_.guard([s] { s->owner_.surfaceClosed(*s); });
+            },
             [](void*, xdg_toplevel*, std::int32_t, std::int32_t) {},
             [](void*, xdg_toplevel*, wl_array*) {}};
         xdg_toplevel_add_listener(toplevel_, &toplevelListener, this);
@@ -84,7 +97,8 @@ WaylandSurface::WaylandSurface(WaylandConnection& connection, wl_output* output,
             [](void* self, xdg_surface* role, std::uint32_t serial) {
                 xdg_surface_ack_configure(role, serial);
                 WaylandSurface* s = surfaceOf(self);
-                s->configured(s->toplevelSize_.width, s->toplevelSize_.height);
+                s->connection_.guard(
+                    [s] { s->configured(s->toplevelSize_.width, s->toplevelSize_.height); });
             }};
         xdg_surface_add_listener(xdgSurface_, &surfaceRoleListener, this);
     }
@@ -102,30 +116,50 @@ WaylandSurface::~WaylandSurface() {
     wl_surface_destroy(surface_);
 }
 
-void WaylandSurface::awaitSize() {
-    while (!configured_) connection_.roundtrip();
-}
-
-// A size of 0 leaves it to the client: the output's, in its own coordinates.
+// A size of 0 leaves it to the client: that of the output, in the
+// compositor's logical coordinates.
 void WaylandSurface::configured(Int32 width, Int32 height) {
     if (width <= 0 || height <= 0) {
-        const WaylandOutput* on = connection_.find(output_ ? output_ : wanted_);
+        const WaylandOutput* on = connection_.find(output());
         if (on == nullptr && !connection_.outputs().empty()) on = &connection_.outputs().front();
-        width = on ? on->width / on->scale : 1;
-        height = on ? on->height / on->scale : 1;
+        const PixelSize size = on ? on->logicalSize() : PixelSize{1, 1};
+        width = std::max(size.width, 1);
+        height = std::max(size.height, 1);
     }
+    const bool first = !configured_;
     configured_ = true;
-    if (logical_ == PixelSize{width, height}) return;
+    if (!first && logical_ == PixelSize{width, height}) return;
     logical_ = {width, height};
-    if (changed) changed();
+    owner_.surfaceChanged(*this);
+}
+
+void WaylandSurface::entered(wl_output* output) {
+    // An output the program has let go of already arrives as nullptr.
+    if (output == nullptr || connection_.find(output) == nullptr) return;
+    std::erase(entered_, output);
+    entered_.push_back(output);
+    owner_.surfaceChanged(*this);
+}
+
+void WaylandSurface::left(wl_output* output) {
+    if (output == nullptr || std::erase(entered_, output) == 0) return;
+    owner_.surfaceChanged(*this);
+}
+
+void WaylandSurface::forget(wl_output* output) {
+    std::erase(entered_, output);
+    if (madeFor_ == output) madeFor_ = nullptr;
+}
+
+wl_output* WaylandSurface::output() const {
+    return entered_.empty() ? madeFor_ : entered_.back();
 }
 
 // Before the compositor says which output the surface is on, the largest
 // scale of those it may be on: a buffer too fine rather than too coarse.
 std::int32_t WaylandSurface::scale120() const {
-    if (viewport_ != nullptr && preferred120_ > 0) return preferred120_;
-    if (const WaylandOutput* on = connection_.find(output_ ? output_ : wanted_))
-        return on->scale * kWhole;
+    if (fractional_ != nullptr && preferred120_ > 0) return preferred120_;
+    if (const WaylandOutput* on = connection_.find(output())) return on->scale * kWhole;
     std::int32_t largest = 1;
     for (const WaylandOutput& o : connection_.outputs()) largest = std::max(largest, o.scale);
     return largest * kWhole;
@@ -149,7 +183,7 @@ void WaylandSurface::show(wl_buffer* buffer, const std::vector<PixelRect>& damag
     const std::int32_t scale = scale120();
     // A fractional scale draws the buffer to the surface's size through the
     // viewport; an integer one tells the compositor the buffer's scale.
-    if (viewport_ != nullptr && preferred120_ > 0) {
+    if (fractional_ != nullptr && preferred120_ > 0) {
         wp_viewport_set_destination(viewport_, logical_.width, logical_.height);
         wl_surface_set_buffer_scale(surface_, 1);
     } else {
@@ -160,6 +194,16 @@ void WaylandSurface::show(wl_buffer* buffer, const std::vector<PixelRect>& damag
         wl_surface_damage_buffer(surface_, area.left, area.top, area.width(), area.height());
     if (frame) askForFrame();
     wl_surface_commit(surface_);
+    mapped_ = true;
+}
+
+void WaylandSurface::stretch(wl_buffer* pixel) {
+    wp_viewport_set_destination(viewport_, logical_.width, logical_.height);
+    wl_surface_set_buffer_scale(surface_, 1);
+    wl_surface_attach(surface_, pixel, 0, 0);
+    wl_surface_damage_buffer(surface_, 0, 0, 1, 1);
+    wl_surface_commit(surface_);
+    mapped_ = true;
 }
 
 void WaylandSurface::requestFrame() {
@@ -173,8 +217,9 @@ void WaylandSurface::askForFrame() {
     static const wl_callback_listener listener{
         [](void* self, wl_callback* callback, std::uint32_t time) {
             wl_callback_destroy(callback);
-            surfaceOf(self)->frame_ = nullptr;
-            if (surfaceOf(self)->frameDone) surfaceOf(self)->frameDone(time);
+            WaylandSurface* s = surfaceOf(self);
+            s->frame_ = nullptr;
+            s->connection_.guard([s, time] { s->owner_.frameDone(*s, time); });
         }};
     wl_callback_add_listener(frame_, &listener, this);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "common/geometry.h"
@@ -20,52 +19,77 @@ namespace lightmatrix {
 
 // A surface that covers one output from edge to edge, above everything: an
 // overlay layer surface, anchored to all four edges, where the compositor
-// offers the layer shell, else a full-screen xdg toplevel. It goes on
-// `output`, or, for none, on the output the compositor chooses.
+// offers the layer shell, else a full-screen xdg toplevel. It goes on the
+// output it is made for, or, for none, on the one the compositor chooses. A
+// layer surface that takes the keyboard takes it from every other surface;
+// one that does not takes none.
 //
 // Its buffers are at the output's density: the output's integer scale, or,
 // where the compositor offers fractional scaling and a viewporter, the
 // fractional scale it prefers for the surface.
 class WaylandSurface {
   public:
-    // `closed` runs when the compositor closes the surface.
-    WaylandSurface(WaylandConnection& connection, wl_output* output, const char* title,
-                   std::function<void()> closed);
+    // What a surface reports up. Each runs inside one of libwayland's
+    // listeners, through the connection's guard.
+    class Owner {
+      public:
+        virtual ~Owner() = default;
+        // Its size, the output it is on or its scale changed.
+        virtual void surfaceChanged(WaylandSurface& surface) = 0;
+        // The compositor closed it for good (a layer surface whose output
+        // went or that it will not show), or was asked to close it (a
+        // toplevel). The owner may destroy it here.
+        virtual void surfaceClosed(WaylandSurface& surface) = 0;
+        // The frame callback asked for came: a good time to draw. With the
+        // frame's time in milliseconds, on the compositor's clock.
+        virtual void frameDone(WaylandSurface& surface, std::uint32_t time) = 0;
+    };
+
+    WaylandSurface(WaylandConnection& connection, Owner& owner, wl_output* output,
+                   const char* title, bool takesKeyboard);
     WaylandSurface(const WaylandSurface&) = delete;
     WaylandSurface& operator=(const WaylandSurface&) = delete;
     ~WaylandSurface();
 
     wl_surface* surface() const { return surface_; }
-    // Round trips until the compositor has given the surface its size.
-    void awaitSize();
-    // The size in buffer pixels, and the scale as pixels per logical inch.
+    // A layer surface, or else a toplevel.
+    bool layered() const { return layer_ != nullptr; }
+    // The compositor has given it its size; it shows a buffer.
+    bool configured() const { return configured_; }
+    bool mapped() const { return mapped_; }
+    // The size in the surface's coordinates and in buffer pixels, and the
+    // scale as pixels per logical inch.
+    PixelSize logicalSize() const { return logical_; }
     PixelSize bufferSize() const;
     double dpi() const;
     // A position in the surface's coordinates, in buffer pixels.
     double toBuffer(double surfaceCoordinate) const;
-    // The output it is on; nullptr until the compositor tells.
-    wl_output* output() const { return output_; }
+    // The output it is on (the one it entered last and has not left), else
+    // the one it was made for; nullptr when neither is known.
+    wl_output* output() const;
+    wl_output* madeFor() const { return madeFor_; }
+    // `output` goes: the surface no longer refers to it.
+    void forget(wl_output* output);
 
     // Shows `buffer` (of bufferSize()), whose `damage` changed, and asks
     // for a frame callback if `frame`.
     void show(wl_buffer* buffer, const std::vector<PixelRect>& damage, bool frame);
+    // Shows `pixel`, a buffer of one pixel, stretched over the whole surface
+    // by the viewporter, which the compositor must offer.
+    void stretch(wl_buffer* pixel);
     // Asks for a frame callback, the buffer shown as it is.
     void requestFrame();
     bool framePending() const { return frame_ != nullptr; }
 
-    // The compositor's frame callback came: a good time to draw. With the
-    // frame's time in milliseconds, on the compositor's clock.
-    std::function<void(std::uint32_t time)> frameDone;
-    // Its size, its output or its scale changed.
-    std::function<void()> changed;
-
   private:
     void configured(Int32 width, Int32 height);
+    void entered(wl_output* output);
+    void left(wl_output* output);
     std::int32_t scale120() const;
     void askForFrame();
 
     WaylandConnection& connection_;
-    std::function<void()> closed_;
+    Owner& owner_;
     wl_surface* surface_ = nullptr;
     zwlr_layer_surface_v1* layer_ = nullptr;
     xdg_surface* xdgSurface_ = nullptr;
@@ -73,14 +97,15 @@ class WaylandSurface {
     wp_viewport* viewport_ = nullptr;
     wp_fractional_scale_v1* fractional_ = nullptr;
     wl_callback* frame_ = nullptr;
-    wl_output* wanted_;
-    wl_output* output_ = nullptr;
+    wl_output* madeFor_;
+    std::vector<wl_output*> entered_;  // in the order entered
     // What the compositor said: the size in surface coordinates, the
     // preferred fractional scale in 120ths (0: none).
     PixelSize logical_;
     PixelSize toplevelSize_;
     std::int32_t preferred120_ = 0;
     bool configured_ = false;
+    bool mapped_ = false;
 };
 
 }  // namespace lightmatrix

@@ -6,125 +6,214 @@
 
 namespace lightmatrix {
 
-WaylandWindow::Cover::Cover(WaylandConnection& connection, wl_output* on)
-    : output(on),
-      surface(connection, on, kWindowTitle, [this] { closed = true; }),
-      buffers(connection.shm) {
-    // Black, drawn once at each new size.
-    surface.changed = [this] {
-        const PixelSize size = surface.bufferSize();
-        buffers.resize(size.width, size.height);
-        if (wl_buffer* black = buffers.filled(kBackground))
-            surface.show(black, {{0, 0, size.width, size.height}}, false);
-    };
-}
+WaylandWindow::Cover::Cover(WaylandConnection& connection, Owner& owner, wl_output* on)
+    : surface(connection, owner, on, kWindowTitle, false), buffers(connection.shm()) {}
 
-WaylandWindow::WaylandWindow(WaylandConnection& connection, std::function<void()> onClosed)
+WaylandWindow::WaylandWindow(WaylandConnection& connection, Listener& listener,
+                             std::function<void()> onClosed)
     : CompositedWindow(kStandardDpi, std::move(onClosed)),
       connection_(connection),
-      buffers_(connection.shm) {
-    connection.outputGoing = [this](wl_output* going) {
-        std::erase_if(covers_, [going](const auto& cover) { return cover->output == going; });
-    };
-}
+      listener_(listener) {}
 
-WaylandWindow::~WaylandWindow() {
-    connection_.outputGoing = nullptr;
-}
+WaylandWindow::~WaylandWindow() = default;
 
 void WaylandWindow::maximise() {
-    surface_ = std::make_unique<WaylandSurface>(connection_, nullptr, kWindowTitle, [this] {
-        // The compositor closed the surface: the window goes with it.
-        if (!closed()) close();
-    });
-    surface_->changed = [this] { fitSurface(); };
-    surface_->frameDone = [this](std::uint32_t time) {
-        if (frameDue) frameDue(time);
-    };
-    surface_->awaitSize();
-    fitSurface();
+    placeMatrix(nullptr);
 }
 
 void WaylandWindow::show() {
     CompositedWindow::show();
-    presentFrame();
+    fitMatrix();
+}
+
+// A new surface for the matrix, on `on` or, for none, on the output the
+// compositor chooses; its buffers start afresh.
+void WaylandWindow::placeMatrix(wl_output* on) {
+    waitingForOutputs_ = false;
+    Owner& owner = *this;
+    matrix_ = std::make_unique<WaylandSurface>(connection_, owner, on, kWindowTitle, true);
+    buffers_ = std::make_unique<ShmBuffers>(connection_.shm());
+}
+
+void WaylandWindow::dropMatrix() {
+    if (!matrix_) return;
+    const bool wasSeen = matrix_->mapped();
+    listener_.surfaceGone(matrix_->surface());
+    matrix_.reset();
+    buffers_.reset();
+    if (wasSeen) listener_.matrixSeen(false);
 }
 
 // The client area is the surface's buffer, at the density of its output.
-void WaylandWindow::fitSurface() {
-    if (!surface_) return;
-    const PixelSize size = surface_->bufferSize();
-    if (surface_->dpi() != dpi_) {
-        dpi_ = surface_->dpi();
+void WaylandWindow::fitMatrix() {
+    if (!matrix_ || !matrix_->configured()) return;
+    if (matrix_->dpi() != dpi_) {
+        dpi_ = matrix_->dpi();
         setDpi(dpi_);
     }
+    const PixelSize size = matrix_->bufferSize();
     if (size != PixelSize{clientArea().width(), clientArea().height()}) {
         resize(size.width, size.height);
-        buffers_.resize(size.width, size.height);
         if (shown()) expose(clientArea());
+    }
+    buffers_->resize(size.width, size.height);
+    // The first buffer maps the surface; frame callbacks pace the rest.
+    if (shown() && !matrix_->mapped()) presentFrame();
+}
+
+void WaylandWindow::surfaceChanged(WaylandSurface& surface) {
+    if (&surface == matrix_.get()) {
+        fitMatrix();
+    } else {
+        for (const auto& cover : covers_)
+            if (&cover->surface == &surface) paint(*cover);
     }
     coverOutputs();
 }
 
-void WaylandWindow::outputsChanged() {
-    fitSurface();
+// A layer surface closed by the compositor is gone for good: its output
+// went, or the compositor will not show it. A toplevel is asked to close by
+// the user, and the window closes.
+void WaylandWindow::surfaceClosed(WaylandSurface& surface) {
+    if (!surface.layered()) {
+        close();
+        return;
+    }
+    if (&surface == matrix_.get()) {
+        const bool wasShown = surface.mapped();
+        dropMatrix();
+        // Where it showed, it moves to an output that remains; where it
+        // never showed, it waits for the outputs to change.
+        if (!wasShown || closed()) {
+            waitingForOutputs_ = true;
+        } else if (!covers_.empty()) {
+            placeMatrix(covers_.front()->surface.madeFor());
+        } else {
+            placeMatrix(nullptr);
+        }
+        return;
+    }
+    if (surface.madeFor() != nullptr) refused_.push_back(surface.madeFor());
+    dropCovers([&surface](const Cover& cover) { return &cover.surface == &surface; });
 }
 
-// Once the compositor has said which output the window is on, a cover goes
-// on every other output.
+void WaylandWindow::frameDone(WaylandSurface& surface, std::uint32_t time) {
+    if (&surface == matrix_.get()) listener_.frameDue(time);
+}
+
+void WaylandWindow::outputChanged(const WaylandOutput& output) {
+    std::erase(refused_, output.output);
+    if (!matrix_ && waitingForOutputs_ && !closed()) placeMatrix(output.output);
+    // Its scale may be the matrix's.
+    fitMatrix();
+    coverOutputs();
+}
+
+void WaylandWindow::outputGoing(const WaylandOutput& output) {
+    std::erase(refused_, output.output);
+    dropCovers([&output](const Cover& cover) { return cover.surface.madeFor() == output.output; });
+    if (matrix_) matrix_->forget(output.output);
+}
+
+// Once the matrix shows on an output, and the compositor has said which, a
+// cover goes on every other one.
 void WaylandWindow::coverOutputs() {
-    if (!shown() || closed() || surface_->output() == nullptr) return;
-    std::erase_if(covers_,
-                  [this](const auto& cover) { return cover->output == surface_->output(); });
+    wl_output* home = matrixShows() ? matrix_->output() : nullptr;
+    if (home == nullptr) return;
+    Owner& owner = *this;
+    dropCovers([home](const Cover& cover) {
+        return cover.surface.madeFor() == home || cover.surface.output() == home;
+    });
     for (const WaylandOutput& output : connection_.outputs()) {
-        if (!output.described || output.output == surface_->output()) continue;
-        if (std::none_of(covers_.begin(), covers_.end(),
-                         [&](const auto& cover) { return cover->output == output.output; }))
-            covers_.push_back(std::make_unique<Cover>(connection_, output.output));
+        if (!output.described || output.output == home ||
+            std::find(refused_.begin(), refused_.end(), output.output) != refused_.end())
+            continue;
+        if (std::none_of(covers_.begin(), covers_.end(), [&](const auto& cover) {
+                return cover->surface.madeFor() == output.output;
+            }))
+            covers_.push_back(std::make_unique<Cover>(connection_, owner, output.output));
+    }
+}
+
+void WaylandWindow::dropCovers(const std::function<bool(const Cover&)>& which) {
+    std::erase_if(covers_, [&](const auto& cover) {
+        if (!which(*cover)) return false;
+        listener_.surfaceGone(cover->surface.surface());
+        return true;
+    });
+}
+
+// A cover is one colour, drawn once: where the compositor has a viewporter,
+// as one pixel that it stretches over the output, else as a buffer of the
+// output's size, drawn anew only when that size changes.
+void WaylandWindow::paint(Cover& cover) {
+    WaylandSurface& surface = cover.surface;
+    if (!surface.configured()) return;
+    const PixelSize size = surface.bufferSize();
+    if (connection_.viewporter() != nullptr) {
+        if (cover.pixel == nullptr) {
+            cover.buffers.resize(1, 1);
+            cover.pixel = cover.buffers.filled(backColour());
+        }
+        if (cover.pixel != nullptr && surface.logicalSize() != cover.shownSize) {
+            surface.stretch(cover.pixel);
+            cover.shownSize = surface.logicalSize();
+        }
+        return;
+    }
+    if (size == cover.shownSize && surface.dpi() == cover.shownDpi) return;
+    cover.buffers.resize(size.width, size.height);
+    if (wl_buffer* filled = cover.buffers.filled(backColour())) {
+        surface.show(filled, {{0, 0, size.width, size.height}}, false);
+        cover.shownSize = size;
+        cover.shownDpi = surface.dpi();
     }
 }
 
 void WaylandWindow::screenChanged(Raster&, const PixelRect& area) {
-    buffers_.changed(area);
+    if (buffers_) buffers_->changed(area);
 }
 
 void WaylandWindow::presentFrame() {
-    if (!surface_ || closed() || !buffers_.anyChange()) return;
+    if (!matrix_ || !matrix_->configured() || closed() || !buffers_->anyChange()) return;
     std::vector<PixelRect> damage;
-    if (wl_buffer* buffer = buffers_.frame(screen(), damage))
-        surface_->show(buffer, damage, true);
-    else
-        surface_->requestFrame();  // the compositor holds every buffer: later
+    wl_buffer* buffer = buffers_->frame(screen(), damage);
+    if (buffer == nullptr) {
+        matrix_->requestFrame();  // the compositor holds every buffer: later
+        return;
+    }
+    const bool first = !matrix_->mapped();
+    matrix_->show(buffer, damage, true);
+    if (first) {
+        coverOutputs();
+        listener_.matrixSeen(true);
+    }
 }
 
 void WaylandWindow::settle() {
-    std::erase_if(covers_, [](const auto& cover) { return cover->closed; });
-    if (surface_ && !closed() && buffers_.anyChange() && !surface_->framePending())
-        surface_->requestFrame();
+    if (matrixShows() && buffers_->anyChange() && !matrix_->framePending()) matrix_->requestFrame();
 }
 
 void WaylandWindow::askForFrame() {
-    if (surface_ && !closed() && !surface_->framePending()) surface_->requestFrame();
+    if (matrixShows() && !matrix_->framePending()) matrix_->requestFrame();
 }
 
 bool WaylandWindow::waitingForFrame() const {
-    return surface_ && surface_->framePending();
+    return matrix_ && matrix_->framePending();
 }
 
 void WaylandWindow::button(wl_surface* surface, double x, double y, bool left, bool down) {
-    if (surface_ && surface == surface_->surface()) {
-        const auto bx = static_cast<Int32>(surface_->toBuffer(x));
-        const auto by = static_cast<Int32>(surface_->toBuffer(y));
+    if (matrix_ && surface == matrix_->surface()) {
+        const auto bx = static_cast<Int32>(matrix_->toBuffer(x));
+        const auto by = static_cast<Int32>(matrix_->toBuffer(y));
         if (down)
             mouseDown(bx, by, left);
         else
             mouseUp(bx, by, left);
         return;
     }
-    const bool onCover = std::any_of(covers_.begin(), covers_.end(), [surface](const auto& c) {
-        return c->surface.surface() == surface;
-    });
-    if (onCover && down) press();
+    // On a cover: a press on the window.
+    if (down) press();
 }
 
 }  // namespace lightmatrix

@@ -54,11 +54,12 @@ std::optional<X11Visibility::Power> displayPower(Display* display) {
     return id;
 }
 
-X11Backend::X11Backend(bool preview, DeadlineTimers::Now now,
+X11Backend::X11Backend(const EndSignals& signals, bool preview, DeadlineTimers::Now now,
                        std::function<double()> localTimeOfDay)
     : BackendLoop(DeadlineTimers::kUsualRefreshRate,
                   localTimeOfDay ? std::move(localTimeOfDay) : &lightmatrix::localTimeOfDay,
                   std::move(now)),
+      signals_(signals),
       window_(display_, preview ? None : daemonWindow(), [this] { end(); }),
       panel_(display_, window_, designPanelArea(window_.mapping())),
       instance_(window_.given() ? InstanceLock::Mode::DaemonHack : InstanceLock::Mode::Exclusive),

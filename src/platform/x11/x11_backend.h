@@ -24,10 +24,12 @@ namespace lightmatrix {
 // is what keeps it unseen, it looks again once a second.
 class X11Backend : public BackendLoop {
   public:
-    // `now` reads the steady clock that the timers keep to, `localTimeOfDay`
-    // the wall clock in seconds since local midnight.
-    explicit X11Backend(bool preview, DeadlineTimers::Now now = &std::chrono::steady_clock::now,
-                        std::function<double()> localTimeOfDay = nullptr);
+    // `signals` are those that end the program; `now` reads the steady clock
+    // that the timers keep to, `localTimeOfDay` the wall clock in seconds
+    // since local midnight.
+    X11Backend(const EndSignals& signals, bool preview,
+               DeadlineTimers::Now now = &std::chrono::steady_clock::now,
+               std::function<double()> localTimeOfDay = nullptr);
     X11Backend(const X11Backend&) = delete;
     X11Backend& operator=(const X11Backend&) = delete;
 
@@ -55,7 +57,7 @@ class X11Backend : public BackendLoop {
     // asleep the next look at the display's power.
     std::optional<DeadlineTimers::Duration> waitAtMost() const;
 
-    EndSignals signals_;
+    const EndSignals& signals_;
     X11Display display_;
     X11Window window_;
     X11PicturePanel panel_;

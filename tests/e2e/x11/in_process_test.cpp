@@ -32,7 +32,8 @@ TEST(X11InProcess, TheMosaicShowsAsTheRendererDrawsItAndAClickHidesThePanel) {
     const std::string picture = e2e::writeTranslucentPng(session.scratch());
 
     const auto start = std::chrono::steady_clock::now();
-    X11Backend x11(false, [start] { return start; });
+    const EndSignals signals;
+    X11Backend x11(signals, false, [start] { return start; });
     Saver saver(x11.window(), x11.panel(), x11, x11.clock(), x11.generator());
     ASSERT_TRUE(saver.load("", x11.instanceLock()));
     X11PicturePanel& panel = x11.panel();
@@ -66,8 +67,9 @@ TEST(X11InProcess, UnseenItSleepsAndShownAgainShowsWhatRunningOnWouldHave) {
     InProcessSession session;
     std::chrono::milliseconds elapsed{0};
     const auto start = std::chrono::steady_clock::now();
+    const EndSignals signals;
     X11Backend x11(
-        false, [&] { return start + elapsed; },
+        signals, false, [&] { return start + elapsed; },
         [&] { return 1000.0 + std::chrono::duration<double>(elapsed).count(); });
     Saver saver(x11.window(), x11.panel(), x11, x11.clock(), x11.generator());
     ASSERT_TRUE(saver.load("", x11.instanceLock()));

@@ -11,7 +11,7 @@ packages=(
     libwayland-dev wayland-protocols
     xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool imagemagick x11-utils x11-xserver-utils xscreensaver
     openbox icoutils
-    sway weston grim wtype
+    sway swayidle weston grim
     valgrind util-linux procps
     dpkg-dev file lintian groff-base man-db unzip
     emscripten chromium python3-websocket

@@ -1,56 +1,104 @@
 #include "wayland_session.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
+#include <linux/input-event-codes.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <stdexcept>
 
 namespace lightmatrix::wayland_test {
 
 namespace {
 
-// The one request made of wlroots' virtual-pointer manager,
-// create_virtual_pointer(seat or null, new id).
+// The requests the test makes of wlroots' virtual pointer and virtual
+// keyboard, described here as their protocols give them: create(seat, new
+// id) of each manager; keymap(format, fd, size) and key(time, key, state) of
+// the keyboard.
 const wl_interface kVirtualPointer{"zwlr_virtual_pointer_v1", 1, 0, nullptr, 0, nullptr};
-const wl_interface* kCreateTypes[] = {&wl_seat_interface, &kVirtualPointer};
-const wl_message kCreate{"create_virtual_pointer", "?on", kCreateTypes};
-const wl_interface kPointerManager{"zwlr_virtual_pointer_manager_v1", 1, 1, &kCreate, 0, nullptr};
-const wl_registry_listener kFindPointerManager{
-    [](void* manager, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
-        if (std::string(interface) == kPointerManager.name)
-            *static_cast<wl_proxy**>(manager) =
-                static_cast<wl_proxy*>(wl_registry_bind(registry, name, &kPointerManager, 1));
-    },
-    [](void*, wl_registry*, uint32_t) {}};
+const wl_interface* kPointerTypes[] = {&wl_seat_interface, &kVirtualPointer};
+const wl_message kCreatePointer{"create_virtual_pointer", "?on", kPointerTypes};
+const wl_interface kPointerManager{
+    "zwlr_virtual_pointer_manager_v1", 1, 1, &kCreatePointer, 0, nullptr};
+
+const wl_interface* kNoTypes[] = {nullptr, nullptr, nullptr};
+const wl_message kKeyboardRequests[] = {{"keymap", "uhu", kNoTypes}, {"key", "uuu", kNoTypes}};
+const wl_interface kVirtualKeyboard{"zwp_virtual_keyboard_v1", 1, 2, kKeyboardRequests, 0, nullptr};
+const wl_interface* kKeyboardTypes[] = {&wl_seat_interface, &kVirtualKeyboard};
+const wl_message kCreateKeyboard{"create_virtual_keyboard", "on", kKeyboardTypes};
+const wl_interface kKeyboardManager{
+    "zwp_virtual_keyboard_manager_v1", 1, 1, &kCreateKeyboard, 0, nullptr};
+
+// A keymap of one key, the space bar, at evdev's code for it.
+constexpr char kKeymap[] =
+    "xkb_keymap {\n"
+    "  xkb_keycodes \"test\" { minimum = 8; maximum = 255; <SPCE> = 65; };\n"
+    "  xkb_types \"test\" { include \"complete\" };\n"
+    "  xkb_compatibility \"test\" { include \"complete\" };\n"
+    "  xkb_symbols \"test\" { key <SPCE> { [ space ] }; };\n"
+    "};\n";
 
 }  // namespace
 
-// A connection to the compositor that holds a virtual pointer.
-struct SwaySession::Pointer {
-    explicit Pointer(const std::string& socket) : display(wl_display_connect(socket.c_str())) {
+// A client of the compositor that holds a virtual pointer and a virtual
+// keyboard for as long as the session lasts.
+struct SwaySession::Input {
+    explicit Input(const std::string& socket) : display(wl_display_connect(socket.c_str())) {
         if (display == nullptr) throw std::runtime_error("cannot connect to " + socket);
         registry = wl_display_get_registry(display);
-        wl_registry_add_listener(registry, &kFindPointerManager, &manager);
+        static const wl_registry_listener listener{
+            [](void* self, wl_registry* r, uint32_t name, const char* interface, uint32_t) {
+                Input* input = static_cast<Input*>(self);
+                const std::string_view offered = interface;
+                const auto bind = [&](const wl_interface& wanted) {
+                    return static_cast<wl_proxy*>(wl_registry_bind(r, name, &wanted, 1));
+                };
+                if (offered == wl_seat_interface.name && input->seat == nullptr)
+                    input->seat = bind(wl_seat_interface);
+                else if (offered == kPointerManager.name)
+                    input->pointerManager = bind(kPointerManager);
+                else if (offered == kKeyboardManager.name)
+                    input->keyboardManager = bind(kKeyboardManager);
+            },
+            [](void*, wl_registry*, uint32_t) {}};
+        wl_registry_add_listener(registry, &listener, this);
         wl_display_roundtrip(display);
-        if (manager != nullptr)
-            pointer = wl_proxy_marshal_flags(manager, 0, &kVirtualPointer, 1, 0, nullptr, nullptr);
-        if (pointer == nullptr || wl_display_roundtrip(display) < 0)
-            throw std::runtime_error("cannot make a virtual pointer");
+        if (seat == nullptr || pointerManager == nullptr || keyboardManager == nullptr)
+            throw std::runtime_error("no seat, virtual pointer or virtual keyboard to be had");
+        pointer = wl_proxy_marshal_flags(pointerManager, 0, &kVirtualPointer, 1, 0, seat, nullptr);
+        keyboard =
+            wl_proxy_marshal_flags(keyboardManager, 0, &kVirtualKeyboard, 1, 0, seat, nullptr);
+        const int keymap = memfd_create("keymap", MFD_CLOEXEC);
+        if (keymap < 0 || write(keymap, kKeymap, sizeof kKeymap) != sizeof kKeymap)
+            throw std::runtime_error("cannot write the keymap");
+        wl_proxy_marshal_flags(keyboard, 0, nullptr, 1, 0, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, keymap,
+                               static_cast<uint32_t>(sizeof kKeymap));
+        close(keymap);
+        if (wl_display_roundtrip(display) < 0)
+            throw std::runtime_error("the compositor refused the virtual devices");
     }
-    ~Pointer() {
-        for (wl_proxy* proxy : {pointer, manager})
+    ~Input() {
+        for (wl_proxy* proxy : {keyboard, pointer, keyboardManager, pointerManager, seat})
             if (proxy != nullptr) wl_proxy_destroy(proxy);
         wl_registry_destroy(registry);
         wl_display_disconnect(display);
     }
+    void key(uint32_t code, uint32_t state) {
+        wl_proxy_marshal_flags(keyboard, 1, nullptr, 1, 0, 0u, code, state);
+    }
+
     wl_display* display;
     wl_registry* registry = nullptr;
-    wl_proxy* manager = nullptr;
+    wl_proxy* seat = nullptr;
+    wl_proxy* pointerManager = nullptr;
+    wl_proxy* keyboardManager = nullptr;
     wl_proxy* pointer = nullptr;
+    wl_proxy* keyboard = nullptr;
 };
 
 namespace {
@@ -114,27 +162,46 @@ std::string Session::runnable(const std::string& path) const {
     return copy;
 }
 
-SwaySession::SwaySession() : Session("sway-run", true) {
-    // SWAYSOCK also tells sway where to make its socket.
-    env_.insert(env_.end(), {"HOME=" + runtime_.path(), "SWAYSOCK=" + runtime_.file("sway.sock")});
+void Session::awaitSocket(const std::string& name, const e2e::Process& compositor) const {
+    if (!e2e::waitUntil([&] { return std::filesystem::exists(runtime_.file(name)); }, 30s))
+        throw std::runtime_error("the compositor made no " + name + ": " +
+                                 compositor.errorOutput());
+}
+
+SwaySession::SwaySession(int outputs) : Session("sway-run", true) {
+    // The host, a headless sway whose socket is wayland-1; its windows, the
+    // outputs of the sway under test, float at the size that sway asks.
+    std::ofstream(runtime_.file("host.conf"))
+        << "xwayland disable\noutput HEADLESS-1 mode 2560x1600\n"
+           "for_window [app_id=\"wlroots\"] floating enable\n";
     std::ofstream(runtime_.file("sway.conf"))
-        << "xwayland disable\noutput HEADLESS-1 mode 1280x800 position 0 0\n"
-           "output HEADLESS-2 mode 1920x1080 position 1280 0\n"
-           "seat * hide_cursor 100\n";
+        << "xwayland disable\noutput WL-1 mode 1280x800 position 0 0\n"
+           "output WL-2 mode 1024x768 position 1280 0\nseat * hide_cursor 100\n";
+    host_ = start({"sway", "-c", runtime_.file("host.conf")},
+                  {"HOME=" + runtime_.path(), "SWAYSOCK=" + runtime_.file("host.sock"),
+                   "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"});
+    awaitSocket("wayland-1", *host_);
     server_ = start({"sway", "-c", runtime_.file("sway.conf")},
-                    {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"});
+                    {"HOME=" + runtime_.path(), "SWAYSOCK=" + runtime_.file("sway.sock"),
+                     "WLR_BACKENDS=wayland", "WLR_WL_OUTPUTS=" + std::to_string(outputs),
+                     "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"});
+    awaitSocket("wayland-2", *server_);
+    // Its clients, the tests' and the saver, connect to it, not to the host.
+    env_ = {"XDG_RUNTIME_DIR=" + runtime_.path(), "WAYLAND_DISPLAY=wayland-2",
+            "HOME=" + runtime_.path(), "SWAYSOCK=" + runtime_.file("sway.sock")};
     if (!e2e::waitUntil([&] { return start({"swaymsg", "-t", "get_version"}).wait(5s) == 0; }, 20s))
         throw std::runtime_error("sway did not start: " + server_->errorOutput());
-    pointer_ = std::make_unique<Pointer>(runtime_.file("wayland-1"));
-    // wtype's keyboard lasts as long as wtype: a client that asks for it
-    // after the press would find the press inside wl_keyboard.enter.
-    keyboard_ = start({"wtype", "-s", "1000000"});
+    input_ = std::make_unique<Input>(runtime_.file("wayland-2"));
+    // The devices are the seat's once sway lists them.
     if (!e2e::waitUntil(
             [&] {
-                return swaymsg({"-t", "get_inputs"}).find("keyboard") != std::string::npos;
+                const std::string inputs = swaymsg({"-t", "get_inputs"});
+                return inputs.find("\"keyboard\"") != std::string::npos &&
+                       inputs.find("\"pointer\"") != std::string::npos;
             },
             20s))
-        throw std::runtime_error("no keyboard: " + keyboard_->errorOutput());
+        throw std::runtime_error("sway took no keyboard and pointer");
+    cursor("set 100 100");
 }
 
 SwaySession::~SwaySession() = default;
@@ -152,17 +219,63 @@ std::string SwaySession::swaymsg(const std::vector<std::string>& arguments) cons
     return runChecked(command);
 }
 
+std::vector<std::string> SwaySession::outputs() const {
+    const std::string listed = swaymsg({"-t", "get_outputs"});
+    static const std::regex name("\"name\": \"([^\"]+)\"");
+    std::vector<std::string> names;
+    for (auto m = std::sregex_iterator(listed.begin(), listed.end(), name);
+         m != std::sregex_iterator(); ++m)
+        names.push_back((*m)[1]);
+    return names;
+}
+
+std::string SwaySession::plug() {
+    const std::vector<std::string> before = outputs();
+    swaymsg({"create_output"});
+    std::string added;
+    e2e::waitUntil(
+        [&] {
+            for (const std::string& name : outputs())
+                if (std::find(before.begin(), before.end(), name) == before.end()) added = name;
+            return !added.empty();
+        },
+        20s);
+    if (added.empty()) throw std::runtime_error("no output came");
+    return added;
+}
+
+void SwaySession::unplug(const std::string& output) {
+    // Closing the host's window of an output destroys that output.
+    e2e::Process closing = e2e::Process::start(
+        asUser({"swaymsg", "[title=\"wlroots - " + output + "\"]", "kill"}),
+        {"XDG_RUNTIME_DIR=" + runtime_.path(), "SWAYSOCK=" + runtime_.file("host.sock")});
+    if (closing.wait(30s) != 0) throw std::runtime_error("cannot unplug " + output);
+    if (!e2e::waitUntil(
+            [&] {
+                const auto names = outputs();
+                return std::find(names.begin(), names.end(), output) == names.end();
+            },
+            20s))
+        throw std::runtime_error(output + " did not go");
+}
+
 Raster SwaySession::screenshot(const std::string& output) const {
     runChecked({"grim", "-o", output, runtime_.file("screenshot.png")});
     return loadPng(runtime_.file("screenshot.png"));
 }
 
-WestonSession::WestonSession(int width, int height) : Session("weston-run", false) {
-    server_ = start({"weston", "--backend=headless-backend.so", "--use-pixman",
+void SwaySession::pressSpace() const {
+    input_->key(KEY_SPACE, WL_KEYBOARD_KEY_STATE_PRESSED);
+    input_->key(KEY_SPACE, WL_KEYBOARD_KEY_STATE_RELEASED);
+    if (wl_display_roundtrip(input_->display) < 0)
+        throw std::runtime_error("lost the compositor while pressing a key");
+}
+
+WestonSession::WestonSession(bool gl, int width, int height) : Session("weston-run", false) {
+    server_ = start({"weston", "--backend=headless-backend.so", gl ? "--use-gl" : "--use-pixman",
                      "--socket=wayland-1", "--no-config", "--debug",
                      "--width=" + std::to_string(width), "--height=" + std::to_string(height)});
-    if (!e2e::waitUntil([&] { return std::filesystem::exists(runtime_.file("wayland-1")); }, 20s))
-        throw std::runtime_error("weston did not start: " + server_->errorOutput());
+    awaitSocket("wayland-1", *server_);
 }
 
 Raster WestonSession::screenshot() const {

@@ -2,8 +2,8 @@
 
 // What the end-to-end tests of the Wayland screen saver share: a headless
 // compositor in a private runtime directory, programs run in it, screenshots
-// and real input. sway has the layer shell, several outputs and a seat;
-// weston has xdg-shell, one output and no seat.
+// and real input. sway has the layer shell, outputs that come and go and a
+// seat; weston has xdg-shell, one output and no seat.
 
 #include <memory>
 #include <optional>
@@ -30,6 +30,8 @@ class Session {
                        const std::vector<std::string>& extraEnv = {}) const;
     // A copy of the program at `path` that the compositor's user may run.
     std::string runnable(const std::string& path) const;
+    // A path in the runtime directory, where the compositor's user may write.
+    std::string file(const std::string& name) const { return runtime_.file(name); }
     // Ends the compositor now, as a crash would look to its clients.
     void endCompositor() { server_.reset(); }
 
@@ -37,6 +39,8 @@ class Session {
     Session(const std::string& tag, bool asNobody);
     ~Session();
     std::vector<std::string> asUser(std::vector<std::string> argv) const;
+    // Waits until the compositor has made the socket `name` in the runtime directory.
+    void awaitSocket(const std::string& name, const e2e::Process& compositor) const;
 
     testing_support::ScratchDir runtime_;
     std::vector<std::string> env_;
@@ -46,39 +50,49 @@ class Session {
     bool asNobody_;
 };
 
-// Headless sway, no Xwayland: HEADLESS-1 of 1280 x 800 at (0, 0), focused,
-// and after `swaymsg create_output` HEADLESS-2 of 1920 x 1080 at (1280, 0). As root, sway
-// (which refuses root) and what the session starts run as nobody (65534).
-// The seat has a keyboard (a waiting wtype) and a pointer (the session's
-// virtual pointer, which cursor commands need); the cursor starts at
-// (100, 100), drawn over any surface that does not hide it.
+// The sway under test runs nested in a headless sway, each of its outputs a
+// window there, so that outputs can be unplugged (the window closed) and
+// plugged in (created) as monitors are; no Xwayland. It starts with
+// `outputs` outputs: WL-1 of 1280 x 800 at (0, 0), focused, and WL-2 of
+// 1024 x 768 at (1280, 0). As root, both and what the session starts run as
+// nobody (65534).
+//
+// Its seat has a keyboard and a pointer of the test's own, made before
+// anything runs in the session and taken by the compositor by then; the
+// cursor starts at (100, 100), drawn over no surface.
 class SwaySession : public Session {
   public:
-    SwaySession();
+    explicit SwaySession(int outputs = 2);
     ~SwaySession();
 
     // What swaymsg printed; raises std::runtime_error if sway refused.
     std::string swaymsg(const std::vector<std::string>& arguments) const;
-    // An output at its buffer scale, cursor included (grim).
-    Raster screenshot(const std::string& output = "HEADLESS-1") const;
-    // Presses and releases the key of a keysym ("space", "Escape") with wtype.
-    void key(const std::string& name) const { runChecked({"wtype", "-k", name}); }
+    // The names of the outputs, as sway lists them.
+    std::vector<std::string> outputs() const;
+    // Plugs in a new output of 1280 x 720; its name.
+    std::string plug();
+    // Unplugs `output`: its wl_output global goes.
+    void unplug(const std::string& output);
+    // An output at its buffer scale (grim).
+    Raster screenshot(const std::string& output = "WL-1") const;
+    // Presses and releases the space bar.
+    void pressSpace() const;
     // "set X Y" (layout coordinates), "move DX DY", "press button1", "release button1".
     void cursor(const std::string& command) const { swaymsg({"seat", "-", "cursor", command}); }
 
   private:
     std::string runChecked(const std::vector<std::string>& argv) const;
 
-    struct Pointer;
-    std::unique_ptr<Pointer> pointer_;
-    std::optional<e2e::Process> keyboard_;
+    std::optional<e2e::Process> host_;
+    struct Input;
+    std::unique_ptr<Input> input_;
 };
 
 // Headless weston as the current user (root is fine): desktop shell, one
-// output of width x height.
+// output of width x height, drawn by pixman or, with `gl`, by Mesa's software GL.
 class WestonSession : public Session {
   public:
-    explicit WestonSession(int width = 1024, int height = 768);
+    explicit WestonSession(bool gl, int width = 1024, int height = 768);
 
     // The whole screen (weston-screenshooter, over the debug protocol).
     Raster screenshot() const;

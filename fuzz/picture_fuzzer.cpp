@@ -20,8 +20,8 @@
 #include <string>
 
 #include "common/constants.h"
-#include "platform/common/picture_loading.h"
-#include "platform/gdkpixbuf/pixbuf_decoder.h"
+#include "platform/framebuffer/picture_loading.h"
+#include "platform/linux/pixbuf_decoder.h"
 #include "support/running_program.h"
 
 namespace lightmatrix {

@@ -37,4 +37,8 @@ void raise(ErrorKind kind, const std::string& detail) {
     throw RuntimeError(kind, detail);
 }
 
+std::string runtimeErrorLine(const RuntimeError& error) {
+    return std::string("lightmatrix: run-time error: ") + error.what();
+}
+
 }  // namespace lightmatrix

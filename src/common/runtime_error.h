@@ -34,4 +34,7 @@ class RuntimeError : public std::runtime_error {
 
 [[noreturn]] void raise(ErrorKind kind, const std::string& detail = {});
 
+// How the program tells of a run-time error: "lightmatrix: run-time error: ...".
+std::string runtimeErrorLine(const RuntimeError& error);
+
 }  // namespace lightmatrix

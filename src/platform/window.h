@@ -4,9 +4,10 @@
 
 #include "common/checked.h"
 #include "common/colour.h"
-#include "platform/common/lights.h"
 
 namespace lightmatrix {
+
+class Lights;
 
 // The program's one window, made hidden. It draws its lights itself: a
 // changed light shows at the window's next repaint. Closing it ends the

@@ -4,10 +4,6 @@
 
 namespace lightmatrix {
 
-std::string runtimeErrorLine(const RuntimeError& error) {
-    return std::string("lightmatrix: run-time error: ") + error.what();
-}
-
 void reportRuntimeError(const RuntimeError& error) {
     std::fprintf(stderr, "%s\n", runtimeErrorLine(error).c_str());
 }

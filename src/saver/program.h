@@ -16,9 +16,7 @@ namespace lightmatrix {
 int runProgram(Saver& saver, std::string_view commandLine, InstanceCheck& instances,
                const std::function<void()>& runEventLoop);
 
-// How the program tells of a run-time error: "lightmatrix: run-time error: ...".
-std::string runtimeErrorLine(const RuntimeError& error);
-// That line on standard error.
+// The run-time error's line (runtimeErrorLine) on standard error.
 void reportRuntimeError(const RuntimeError& error);
 
 }  // namespace lightmatrix

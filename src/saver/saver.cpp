@@ -1,6 +1,7 @@
 #include "saver/saver.h"
 
 #include "common/constants.h"
+#include "matrix/lights.h"
 #include "saver/preview.h"
 
 namespace lightmatrix {

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "common/constants.h"
-#include "platform/common/rasteriser.h"
+#include "matrix/rasteriser.h"
 #include "platform/memory/memory_backend.h"
 #include "saver/saver.h"
 #include "support/probed_panel.h"

@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
-#include "platform/common/picture_loading.h"
-#include "platform/gdkpixbuf/pixbuf_decoder.h"
+#include "platform/framebuffer/picture_loading.h"
+#include "platform/linux/pixbuf_decoder.h"
 #include "support/error_kind.h"
 #include "support/probed_panel.h"
 #include "support/running_program.h"

@@ -9,12 +9,12 @@
 #include <map>
 #include <set>
 
-#include "platform/common/deadline_timers.h"
 #include "platform/linux/instance_lock.h"
 #include "platform/linux/unique_fd.h"
-#include "platform/linux/window_system.h"
-#include "platform/win32/command_line.h"
+#include "platform/loop/deadline_timers.h"
 #include "platform/x11/x11_visibility.h"
+#include "programs/window_system.h"
+#include "programs/windows_command_line.h"
 #include "support/scratch_dir.h"
 
 namespace lightmatrix {

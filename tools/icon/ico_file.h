@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/common/icon.h"
+#include "common/icon.h"
 
 namespace lightmatrix::icon_tool {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/gdkpixbuf/pixbuf_decoder.h"
+#include "platform/linux/pixbuf_decoder.h"
 
 namespace lightmatrix {
 

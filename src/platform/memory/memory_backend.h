@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/backend_loop.h"
-#include "platform/common/composited_window.h"
+#include "platform/framebuffer/composited_window.h"
 #include "platform/instance_check.h"
+#include "platform/loop/backend_loop.h"
 #include "platform/memory/memory_window.h"
 
 namespace lightmatrix {

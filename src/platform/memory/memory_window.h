@@ -3,7 +3,7 @@
 #include <functional>
 #include <map>
 
-#include "platform/common/composited_window.h"
+#include "platform/framebuffer/composited_window.h"
 
 namespace lightmatrix {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/raster.h"
-#include "platform/common/dirty_areas.h"
+#include "platform/framebuffer/dirty_areas.h"
 
 struct wl_buffer;
 struct wl_shm;

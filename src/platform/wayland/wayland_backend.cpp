@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "common/runtime_error.h"
-#include "platform/gdkpixbuf/pixbuf_decoder.h"
 #include "platform/linux/local_time.h"
+#include "platform/linux/pixbuf_decoder.h"
 
 namespace lightmatrix {
 

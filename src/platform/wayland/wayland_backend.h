@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "platform/common/backend_loop.h"
 #include "platform/linux/end_signals.h"
 #include "platform/linux/instance_lock.h"
+#include "platform/loop/backend_loop.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_seat.h"
 #include "platform/wayland/wayland_window.h"

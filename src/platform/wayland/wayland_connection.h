@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/geometry.h"
-#include "platform/common/handler_failure.h"
+#include "platform/loop/handler_failure.h"
 
 struct wl_compositor;
 struct wl_display;

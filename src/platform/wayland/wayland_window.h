@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/common/composited_window.h"
+#include "platform/framebuffer/composited_window.h"
 #include "platform/wayland/shm_buffers.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_surface.h"

@@ -2,7 +2,7 @@
 
 #include <emscripten.h>
 
-#include "saver/program.h"
+#include "common/runtime_error.h"
 
 namespace lightmatrix {
 

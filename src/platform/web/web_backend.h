@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/common/backend_loop.h"
 #include "platform/instance_check.h"
+#include "platform/loop/backend_loop.h"
 #include "platform/web/web_window.h"
 
 namespace lightmatrix {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/common/composited_window.h"
+#include "platform/framebuffer/composited_window.h"
 #include "platform/picture_decoder.h"
 
 namespace lightmatrix {

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "platform/common/backend_loop.h"
-#include "platform/common/handler_failure.h"
+#include "platform/loop/backend_loop.h"
+#include "platform/loop/handler_failure.h"
 #include "platform/win32/mutex_instance_check.h"
 #include "platform/win32/win32_picture_panel.h"
 #include "platform/win32/win32_window.h"

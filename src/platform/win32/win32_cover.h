@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "common/colour.h"
-#include "platform/common/handler_failure.h"
+#include "platform/loop/handler_failure.h"
 
 namespace lightmatrix {
 

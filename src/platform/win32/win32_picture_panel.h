@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/common/framebuffer_panel.h"
-#include "platform/common/handler_failure.h"
+#include "platform/framebuffer/framebuffer_panel.h"
+#include "platform/loop/handler_failure.h"
 
 namespace lightmatrix {
 

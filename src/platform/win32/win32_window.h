@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/common/framebuffer_window.h"
-#include "platform/common/handler_failure.h"
+#include "platform/framebuffer/framebuffer_window.h"
+#include "platform/loop/handler_failure.h"
 #include "platform/win32/win32_cover.h"
 
 namespace lightmatrix {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/common/backend_loop.h"
 #include "platform/linux/end_signals.h"
 #include "platform/linux/instance_lock.h"
+#include "platform/loop/backend_loop.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_picture_panel.h"
 #include "platform/x11/x11_visibility.h"

@@ -3,7 +3,7 @@
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
 
-#include "platform/common/deadline_timers.h"
+#include "platform/loop/deadline_timers.h"
 
 namespace lightmatrix {
 

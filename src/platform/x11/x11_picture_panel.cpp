@@ -1,7 +1,7 @@
 #include "platform/x11/x11_picture_panel.h"
 
 #include "common/constants.h"
-#include "platform/gdkpixbuf/pixbuf_decoder.h"
+#include "platform/linux/pixbuf_decoder.h"
 
 namespace lightmatrix {
 

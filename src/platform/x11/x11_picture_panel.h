@@ -2,7 +2,7 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/common/framebuffer_panel.h"
+#include "platform/framebuffer/framebuffer_panel.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_window.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/constants.h"
+#include "common/icon.h"
 #include "common/runtime_error.h"
-#include "platform/common/icon.h"
 #include "platform/x11/x11_monitors.h"
 
 namespace lightmatrix {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/common/framebuffer_window.h"
+#include "platform/framebuffer/framebuffer_window.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_image.h"
 

@@ -4,7 +4,7 @@
 // backend. The picture probe has drawPicture copy a picture onto the lights;
 // the sleep probe hides the window and shows it again.
 
-#include "platform/common/rasteriser.h"
+#include "matrix/rasteriser.h"
 #include "render.h"
 #include "wine_session.h"
 

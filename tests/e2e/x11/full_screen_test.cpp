@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "platform/common/icon.h"
+#include "common/icon.h"
 #include "x11_session.h"
 
 namespace lightmatrix::x11_test {

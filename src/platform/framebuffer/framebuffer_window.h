@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "common/raster.h"
-#include "platform/common/dirty_areas.h"
-#include "platform/common/lights.h"
-#include "platform/common/window_layout.h"
+#include "matrix/layout.h"
+#include "matrix/lights.h"
+#include "platform/framebuffer/dirty_areas.h"
 #include "platform/window.h"
 
 namespace lightmatrix {

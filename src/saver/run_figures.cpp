@@ -1,4 +1,4 @@
-#include "platform/common/run_figures.h"
+#include "saver/run_figures.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "platform/common/framebuffer_panel.h"
+#include "platform/framebuffer/framebuffer_panel.h"
 
 #include "common/constants.h"
-#include "platform/common/picture_loading.h"
+#include "platform/framebuffer/picture_loading.h"
 
 namespace lightmatrix {
 

@@ -1,4 +1,4 @@
-#include "platform/gdkpixbuf/pixbuf_decoder.h"
+#include "platform/linux/pixbuf_decoder.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 

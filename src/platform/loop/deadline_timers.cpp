@@ -1,4 +1,4 @@
-#include "platform/common/deadline_timers.h"
+#include "platform/loop/deadline_timers.h"
 
 #include <algorithm>
 #include <vector>

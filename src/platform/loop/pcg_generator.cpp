@@ -1,4 +1,4 @@
-#include "platform/common/pcg_generator.h"
+#include "platform/loop/pcg_generator.h"
 
 #include <cstring>
 

@@ -2,8 +2,8 @@
 
 #include "common/geometry.h"
 #include "common/raster.h"
-#include "platform/common/lights.h"
-#include "platform/common/window_layout.h"
+#include "matrix/layout.h"
+#include "matrix/lights.h"
 
 namespace lightmatrix {
 

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "platform/common/run_figures.h"
-#include "platform/win32/command_line.h"
 #include "platform/win32/process_start.h"
 #include "platform/win32/win32_backend.h"
+#include "programs/windows_command_line.h"
 #include "saver/program.h"
+#include "saver/run_figures.h"
 #include "saver/saver.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,

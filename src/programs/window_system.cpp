@@ -1,4 +1,4 @@
-#include "platform/linux/window_system.h"
+#include "programs/window_system.h"
 
 namespace lightmatrix {
 

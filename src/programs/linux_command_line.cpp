@@ -1,4 +1,4 @@
-#include "platform/linux/command_line.h"
+#include "programs/linux_command_line.h"
 
 #include <cstdio>
 #include <string_view>

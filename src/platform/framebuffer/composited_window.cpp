@@ -1,4 +1,4 @@
-#include "platform/common/composited_window.h"
+#include "platform/framebuffer/composited_window.h"
 
 #include <algorithm>
 

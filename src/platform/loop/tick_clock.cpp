@@ -1,4 +1,4 @@
-#include "platform/common/tick_clock.h"
+#include "platform/loop/tick_clock.h"
 
 #include <cmath>
 

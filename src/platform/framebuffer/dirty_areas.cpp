@@ -1,4 +1,4 @@
-#include "platform/common/dirty_areas.h"
+#include "platform/framebuffer/dirty_areas.h"
 
 namespace lightmatrix {
 

@@ -9,14 +9,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/common/run_figures.h"
-#include "platform/linux/command_line.h"
 #include "platform/linux/process_start.h"
-#include "platform/linux/window_system.h"
 #include "platform/wayland/wayland_backend.h"
 #include "platform/x11/x11_backend.h"
+#include "programs/linux_command_line.h"
+#include "programs/window_system.h"
 #include "saver/preview.h"
 #include "saver/program.h"
+#include "saver/run_figures.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/common/lights.h"
+#include "matrix/lights.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "platform/clock.h"
-#include "platform/common/deadline_timers.h"
+#include "platform/loop/deadline_timers.h"
 
 namespace lightmatrix {
 

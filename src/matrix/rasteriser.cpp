@@ -1,4 +1,4 @@
-#include "platform/common/rasteriser.h"
+#include "matrix/rasteriser.h"
 
 #include <algorithm>
 #include <cmath>

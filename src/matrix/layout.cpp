@@ -1,4 +1,4 @@
-#include "platform/common/window_layout.h"
+#include "matrix/layout.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
-#include "platform/common/framebuffer_window.h"
+#include "platform/framebuffer/framebuffer_window.h"
 
-#include "platform/common/framebuffer_panel.h"
-#include "platform/common/rasteriser.h"
+#include "matrix/rasteriser.h"
+#include "platform/framebuffer/framebuffer_panel.h"
 
 namespace lightmatrix {
 

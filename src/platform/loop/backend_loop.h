@@ -3,11 +3,11 @@
 #include <functional>
 #include <memory>
 
-#include "platform/common/deadline_timers.h"
-#include "platform/common/framebuffer_window.h"
-#include "platform/common/pcg_generator.h"
-#include "platform/common/tick_clock.h"
 #include "platform/event_loop.h"
+#include "platform/framebuffer/framebuffer_window.h"
+#include "platform/loop/deadline_timers.h"
+#include "platform/loop/pcg_generator.h"
+#include "platform/loop/tick_clock.h"
 
 namespace lightmatrix {
 

@@ -3,8 +3,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/common/framebuffer_panel.h"
-#include "platform/common/framebuffer_window.h"
+#include "platform/framebuffer/framebuffer_panel.h"
+#include "platform/framebuffer/framebuffer_window.h"
 
 namespace lightmatrix {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/raster.h"
-#include "platform/common/framebuffer_window.h"
+#include "platform/framebuffer/framebuffer_window.h"
 #include "platform/picture_decoder.h"
 #include "platform/picture_panel.h"
 

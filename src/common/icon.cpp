@@ -1,4 +1,4 @@
-#include "platform/common/icon.h"
+#include "common/icon.h"
 
 namespace lightmatrix {
 

@@ -1,4 +1,4 @@
-#include "platform/common/picture_loading.h"
+#include "platform/framebuffer/picture_loading.h"
 
 #include "common/constants.h"
 #include "common/runtime_error.h"

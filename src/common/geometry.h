@@ -6,6 +6,13 @@
 
 namespace lightmatrix {
 
+// A point in pixels.
+struct PixelPoint {
+    Int32 x = 0;
+    Int32 y = 0;
+    bool operator==(const PixelPoint&) const = default;
+};
+
 // A width and a height in pixels.
 struct PixelSize {
     Int32 width = 0;
@@ -26,6 +33,7 @@ struct PixelRect {
     bool contains(Int32 x, Int32 y) const {
         return x >= left && x < right && y >= top && y < bottom;
     }
+    bool contains(PixelPoint p) const { return contains(p.x, p.y); }
     PixelRect intersect(const PixelRect& o) const {
         return {std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
                 std::min(bottom, o.bottom)};

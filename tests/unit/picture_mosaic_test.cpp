@@ -281,22 +281,35 @@ TEST(PictureMosaic, PendingEventsRunOnceAfterThePanelShowsAndBeforeTheFirstSampl
     ScratchDir dir;
     RunningProgram program;
     MemoryBackend& memory = program.memory;
+    const std::string picture = writePpm(dir, 9, 6);
     int runs = 0;
     bool panelShown = false;
     std::size_t samplesBefore = 1;
     bool laterEventRan = false;
-    memory.post([&] {
+    std::optional<bool> panelOnScreen;  // at the first sample
+    program.panel.cover = [&](Int32, Int32) -> std::optional<Int32> {
+        if (!panelOnScreen) panelOnScreen = panelPixel(program, 0, 0) == sourceColour(0, 0);
+        return std::nullopt;
+    };
+    const auto pending = [&] {
         ++runs;
-        panelShown = panelPixel(program, 0, 0) == sourceColour(0, 0);
+        panelShown = program.panel.visible();
         samplesBefore = program.panel.samples.size();
         program.saver.highlight(0, 1, rgb(1, 2, 3));     // the first sample overwrites this
         program.saver.highlight(89, 119, rgb(1, 2, 3));  // no sample reaches this
         memory.post([&] { laterEventRan = true; });      // waits for the next round
+    };
+    // The picture comes, and another event right behind it.
+    memory.post([&] {
+        memory.pictureChosen(picture);
+        memory.post(pending);
     });
-    program.drawPicture(writePpm(dir, 9, 6));
+    const int rounds = memory.rounds();
+    memory.processPendingEvents();
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(memory.pendingEventRounds(), 1);
+    EXPECT_EQ(memory.rounds(), rounds + 2);  // the picture's and the mosaic's
     EXPECT_TRUE(panelShown);
+    EXPECT_EQ(panelOnScreen, true);  // that round painted it
     EXPECT_EQ(samplesBefore, 0u);
     EXPECT_EQ(program.fill(1), sourceColour(0, 0));
     EXPECT_EQ(program.fill(10799), rgb(1, 2, 3));
@@ -306,13 +319,11 @@ TEST(PictureMosaic, PendingEventsRunOnceAfterThePanelShowsAndBeforeTheFirstSampl
 TEST(PictureMosaic, AFileThatCannotBeLoadedChangesNeitherThePanelNorAnyLight) {
     ScratchDir dir;
     RunningProgram program;
-    bool eventRan = false;
     // While the panel is hidden, and while it shows a picture on the lights.
     for (const bool shown : {false, true}) {
         if (shown) program.drawPicture(writePpm(dir, 9, 6));
         program.panel.samples.clear();
-        program.memory.post([&] { eventRan = true; });
-        eventRan = false;
+        const int rounds = program.memory.rounds();
         const std::vector<Colour> before = fills(program);
         const std::vector<Colour> screen = program.memory.screen().pixels;
         for (const std::string& path :
@@ -322,7 +333,8 @@ TEST(PictureMosaic, AFileThatCannotBeLoadedChangesNeitherThePanelNorAnyLight) {
             EXPECT_EQ(fills(program), before);
             EXPECT_EQ(program.memory.screen().pixels, screen);
         }
-        EXPECT_FALSE(eventRan);
+        // Each choice's own round, and none for the mosaic's pending events.
+        EXPECT_EQ(program.memory.rounds(), rounds + 3);
         EXPECT_TRUE(program.panel.samples.empty());
     }
 }

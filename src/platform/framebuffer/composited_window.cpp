@@ -22,32 +22,6 @@ void CompositedWindow::close() {
     onClosed_();
 }
 
-void CompositedWindow::keyDown() {
-    press();
-    repaint();
-}
-
-bool CompositedWindow::onPanel(Int32 x, Int32 y) const {
-    return panel() != nullptr && panel()->visible() && panel()->area().contains(x, y);
-}
-
-void CompositedWindow::mouseDown(Int32 x, Int32 y, bool left) {
-    if (onPanel(x, y)) {
-        panelHoldsButton_ = true;
-        panel()->buttonDown(left);
-    } else {
-        press();
-    }
-    repaint();
-}
-
-void CompositedWindow::mouseUp(Int32 x, Int32 y, bool left) {
-    if (!panelHoldsButton_ || panel() == nullptr) return;
-    panelHoldsButton_ = false;
-    panel()->buttonUp(left, onPanel(x, y));
-    repaint();
-}
-
 void CompositedWindow::present(const Raster& frame, const PixelRect& area) {
     fitScreen();
     for (Int32 y = area.top; y < area.bottom; ++y)

@@ -10,10 +10,8 @@ namespace lightmatrix {
 
 // A framebuffer window whose screen is a raster the program keeps itself, with
 // the picture panel drawn over the lights: the window of a backend that has no
-// window system to lay the panel's own window over it (in memory, and on the
-// page's canvas). As a window system would, it gives a button pressed on the
-// shown panel, and its release, to the panel, and any other press to the
-// window.
+// window system to lay the panel's own window over it (in memory, on the
+// page's canvas, and on a Wayland surface).
 class CompositedWindow : public FramebufferWindow {
   public:
     // `onClosed` runs when the window closes.
@@ -22,12 +20,6 @@ class CompositedWindow : public FramebufferWindow {
     void show() override;
     void close() override;
     bool closed() const { return closed_; }
-
-    // A key went down, or a mouse button (the left one, or another) went down
-    // or up at (x, y) of the client area; what the handler changed is drawn.
-    void keyDown();
-    void mouseDown(Int32 x, Int32 y, bool left);
-    void mouseUp(Int32 x, Int32 y, bool left);
 
   protected:
     // The client area as the screen shows it, as far as it was presented.
@@ -47,13 +39,10 @@ class CompositedWindow : public FramebufferWindow {
   private:
     void fitScreen();
     void drawPanel(const PixelRect& area);
-    bool onPanel(Int32 x, Int32 y) const;
 
     std::function<void()> onClosed_;
     Raster screen_;
     bool closed_ = false;
-    // A button went down on the panel, which gets its release too.
-    bool panelHoldsButton_ = false;
 };
 
 // The picture panel of a composited window: a rectangle of the window without

@@ -27,6 +27,21 @@ void FramebufferWindow::press() {
     if (handler) handler();
 }
 
+void FramebufferWindow::buttonDown(PixelPoint at, bool left) {
+    if (panel_ != nullptr && panel_->visible() && panel_->area().contains(at)) {
+        panelHoldsButton_ = true;
+        panel_->buttonDown(left);
+    } else {
+        press();
+    }
+}
+
+void FramebufferWindow::buttonUp(PixelPoint at, bool left) {
+    if (!panelHoldsButton_ || panel_ == nullptr) return;
+    panelHoldsButton_ = false;
+    panel_->buttonUp(left, panel_->visible() && panel_->area().contains(at));
+}
+
 void FramebufferWindow::cellChanged(const TwipsRect& cell) {
     // A hidden window draws nothing; showing it draws it whole.
     if (!shown_) return;
@@ -48,13 +63,14 @@ void FramebufferWindow::repaint() {
             renderArea(lights_, background_, mapping_, area, frame_);
             presentArea(area);
         }
+        for (const PixelRect& area : exposed_.areas()) presentArea(area.intersect(clientArea()));
     }
     dirty_.clear();
+    exposed_.clear();
 }
 
 void FramebufferWindow::expose(const PixelRect& area) {
-    repaint();
-    if (shown_) presentArea(area.intersect(clientArea()));
+    if (shown_) exposed_.add(area);
 }
 
 void FramebufferWindow::presentArea(const PixelRect& area) {
@@ -95,6 +111,7 @@ void FramebufferWindow::beginShowing(bool presentNow) {
 void FramebufferWindow::endShowing() {
     shown_ = false;
     dirty_.clear();
+    exposed_.clear();
 }
 
 void FramebufferWindow::measureExtent() {

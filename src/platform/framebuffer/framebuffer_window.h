@@ -21,9 +21,10 @@ class FramebufferPanel;
 //
 // A backend supplies the rest: how a part of the copy, or of the background,
 // reaches its screen (present and fill), the native window's life (maximise,
-// show, close, embedIn), and the reports up: a press, an expose, a new size,
-// a new DPI. Its event loop calls repaint() after every handler, so that
-// whatever the handler changed reaches the screen at once, and only once.
+// show, close, embedIn), and what its window system tells of it: an area to
+// show again, a new size, a new DPI. The event loop calls repaint() once a
+// round, after the handlers that ran in it: whatever they changed, and every
+// area shown again, reaches the screen then, and only once.
 class FramebufferWindow : public Window {
   public:
     FramebufferWindow(double dpi, Colour background);
@@ -38,11 +39,22 @@ class FramebufferWindow : public Window {
     void attach(FramebufferPanel* panel) { panel_ = panel; }
     FramebufferPanel* panel() const { return panel_; }
 
-    // A key or a mouse button went down on the window.
+    // A point that is on no part of the client area: that of a button
+    // pressed on a cover.
+    static constexpr PixelPoint kOffWindow{-1, -1};
+
+    // A key went down on the window.
     void press();
-    // Draws what changed since the last repaint and presents it.
+    // A mouse button went down or up at `at` of the client area (anywhere
+    // else for a button on a cover). One that goes down on the shown picture
+    // panel belongs to the panel, its release too, wherever that comes; any
+    // other that goes down is a press on the window.
+    void buttonDown(PixelPoint at, bool left);
+    void buttonUp(PixelPoint at, bool left);
+    // Draws what changed since the last repaint and presents it, with every
+    // area to be shown again.
     void repaint();
-    // Presents `area` of the client area again, as after an expose.
+    // `area` of the client area is to be shown again, as after an expose.
     void expose(const PixelRect& area);
     // The client area took a new size in pixels.
     void resize(Int32 width, Int32 height);
@@ -87,11 +99,14 @@ class FramebufferWindow : public Window {
     Raster frame_;
     PixelRect extent_;  // where the lights reach, from the origin
     DirtyAreas dirty_;
+    DirtyAreas exposed_;
     Int32 clientWidth_ = 0;
     Int32 clientHeight_ = 0;
     bool shown_ = false;
     std::function<void()> press_;
     FramebufferPanel* panel_ = nullptr;
+    // A button went down on the panel, which gets its release too.
+    bool panelHoldsButton_ = false;
     std::optional<std::chrono::steady_clock::time_point> firstFrame_;
 };
 

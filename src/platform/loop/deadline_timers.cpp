@@ -37,6 +37,8 @@ class DeadlineTimers::Handle : public Timer {
         : entry_(std::move(entry)), schedule_(std::move(schedule)) {}
     ~Handle() override { entry_->alive = false; }
 
+    Entry& entry() const { return *entry_; }
+
     void setEnabled(bool on) override {
         // Switching a timer on starts a fresh period: from now, or, in a
         // tick, from when that tick fell due, as a wake at every deadline
@@ -111,8 +113,58 @@ bool DeadlineTimers::wakeIfDue(const std::function<bool()>& keepGoing) {
     return true;
 }
 
-void DeadlineTimers::catchUp(const std::function<bool()>& keepGoing) {
-    schedule_->wake(now(), keepGoing, true);
+// The missed ticks as the schedule stands at the catch-up: counted from each
+// timer's due time and period, without running them.
+class DeadlineTimers::Missed : public MissedTicks {
+  public:
+    Missed(Schedule& schedule, Instant until) : schedule_(schedule), until_(until) {}
+
+    std::int64_t count(const Timer& timer) const override {
+        const Entry& e = entryOf(timer);
+        return e.on && e.due <= until_ ? (until_ - e.due) / e.period + 1 : 0;
+    }
+
+    std::int64_t countUpTo(const Timer& timer, const Timer& other, std::int64_t n) const override {
+        const Entry& e = entryOf(timer);
+        const Entry& o = entryOf(other);
+        if (n < 1 || !e.on) return 0;
+        const Instant limit = o.due + (n - 1) * o.period;
+        if (e.due > limit) return 0;
+        std::int64_t upTo = (limit - e.due) / e.period + 1;
+        // One due just then runs after the other's tick if made after it.
+        if (e.due + (upTo - 1) * e.period == limit && !madeBefore(e, o)) --upTo;
+        return std::min(upTo, count(timer));
+    }
+
+    void passOver(const Timer& timer, std::int64_t n) override {
+        Entry& e = entryOf(timer);
+        n = std::clamp<std::int64_t>(n, 0, count(timer));
+        e.due += n * e.period;
+        e.ticksRun += n;
+    }
+
+  private:
+    static Entry& entryOf(const Timer& timer) { return dynamic_cast<const Handle&>(timer).entry(); }
+    bool madeBefore(const Entry& a, const Entry& b) const {
+        for (const auto& e : schedule_.entries) {
+            if (e.get() == &a) return true;
+            if (e.get() == &b) return false;
+        }
+        return false;
+    }
+
+    Schedule& schedule_;
+    Instant until_;
+};
+
+void DeadlineTimers::catchUp(Instant until, const std::function<bool()>& keepGoing,
+                             const std::function<void(MissedTicks&)>& planner) {
+    std::erase_if(schedule_->entries, [](const auto& e) { return !e->alive; });
+    if (planner) {
+        Missed missed(*schedule_, until);
+        planner(missed);
+    }
+    schedule_->wake(until, keepGoing, true);
 }
 
 void DeadlineTimers::Schedule::wake(Instant at, const std::function<bool()>& keepGoing,

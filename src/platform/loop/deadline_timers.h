@@ -59,10 +59,12 @@ class DeadlineTimers {
     // equal ones, the timer made first), while `keepGoing` says so. Whether
     // it woke.
     bool wakeIfDue(const std::function<bool()>& keepGoing);
-    // A wake that runs every tick due by now, however late, each at its own
-    // due time: the ticks missed by a loop that slept, on purpose, while
-    // nobody could see its window.
-    void catchUp(const std::function<bool()>& keepGoing);
+    // A wake at `until` that runs every tick due by then, however late, each
+    // at its own due time: the ticks missed by a loop that slept, on purpose,
+    // while nobody could see its window. `planner`, if any, sees them first
+    // and may pass over some (see MissedTicks).
+    void catchUp(Instant until, const std::function<bool()>& keepGoing,
+                 const std::function<void(MissedTicks&)>& planner);
 
     Instant now() const;
     // When the tick that runs now fell due, and when the wake that runs it
@@ -74,6 +76,7 @@ class DeadlineTimers {
     struct Entry;
     struct Schedule;
     class Handle;
+    class Missed;
 
     std::shared_ptr<Schedule> schedule_;
 };

@@ -18,7 +18,7 @@ PixelRect panelArea(const MemoryOptions& options) {
 }  // namespace
 
 MemoryBackend::MemoryBackend(const MemoryOptions& options)
-    : BackendLoop(
+    : Loop(
           options.refreshRate,
           [this] {
               return options_.startSeconds +
@@ -30,15 +30,19 @@ MemoryBackend::MemoryBackend(const MemoryOptions& options)
       panel_(window_, panelArea(options), std::make_unique<PixbufDecoder>()) {}
 
 void MemoryBackend::advance(std::int64_t ms) {
-    const auto target = now_ + std::chrono::milliseconds(ms);
-    if (!pending_.empty()) handleWaitingEvents();
-    while (!ended()) {
-        const auto wake = nextWake();
-        if (!wake || *wake > target) break;
-        now_ = std::max(now_, *wake);  // after a stall, at once
-        if (wakeTimers()) ++wakes_;
+    runUntil_ = now_ + std::chrono::milliseconds(ms);
+    run();
+}
+
+// The clock moves on to the next wake, or to the end of the time given.
+void MemoryBackend::wait(std::optional<Instant> until) {
+    if (!until || *until > runUntil_) {
+        now_ = std::max(now_, runUntil_);
+        interrupt();
+        return;
     }
-    if (!ended()) now_ = target;
+    now_ = std::max(now_, *until);  // after a stall, at once
+    ++wakes_;
 }
 
 void MemoryBackend::stall(std::int64_t ms) {
@@ -49,22 +53,31 @@ std::int64_t MemoryBackend::nowMs() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(now_.time_since_epoch()).count();
 }
 
-void MemoryBackend::handle(const std::function<void()>& handler) {
-    if (ended()) return;
-    handler();
-    window_.repaint();
+void MemoryBackend::readEvents() {
+    ++rounds_;
+    // Only what was posted before: events posted by these wait for the next round.
+    const auto posted = std::move(posted_);
+    posted_.clear();
+    for (const auto& event : posted) event();
+}
+
+void MemoryBackend::post(std::function<void()> event) {
+    posted_.push_back(std::move(event));
 }
 
 void MemoryBackend::pressKey() {
-    handle([this] { window_.keyDown(); });
+    keyPressed();
+    processPendingEvents();
 }
 
 void MemoryBackend::mouseDown(Int32 x, Int32 y, bool left) {
-    handle([=, this] { window_.mouseDown(x, y, left); });
+    buttonPressed({x, y}, left);
+    processPendingEvents();
 }
 
 void MemoryBackend::mouseUp(Int32 x, Int32 y, bool left) {
-    handle([=, this] { window_.mouseUp(x, y, left); });
+    buttonReleased({x, y}, left);
+    processPendingEvents();
 }
 
 void MemoryBackend::click(Int32 x, Int32 y, bool left) {
@@ -73,19 +86,16 @@ void MemoryBackend::click(Int32 x, Int32 y, bool left) {
 }
 
 void MemoryBackend::choosePicture(const std::string& path) {
-    handle([&] { panel_.choose(path); });
+    pictureChosen(path);
+    processPendingEvents();
 }
 
-void MemoryBackend::post(std::function<void()> event) {
-    pending_.push_back(std::move(event));
-}
-
-void MemoryBackend::handleWaitingEvents() {
-    ++pendingEventRounds_;
-    // Only what waits now: events posted by these handlers wait for the next round.
-    const auto waiting = std::move(pending_);
-    pending_.clear();
-    for (const auto& event : waiting) handle(event);
+void MemoryBackend::setSeen(bool seen) {
+    if (seen)
+        seenAgainAt(now_);
+    else
+        unseenFrom(now_);
+    processPendingEvents();
 }
 
 bool MemoryBackend::anotherInstanceRunning() {

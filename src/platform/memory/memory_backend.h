@@ -7,7 +7,7 @@
 
 #include "platform/framebuffer/composited_window.h"
 #include "platform/instance_check.h"
-#include "platform/loop/backend_loop.h"
+#include "platform/loop/loop.h"
 #include "platform/memory/memory_window.h"
 
 namespace lightmatrix {
@@ -27,11 +27,11 @@ struct MemoryOptions {
 };
 
 // The whole window system in memory: a complete backend that runs the program
-// without a display, for the tests and the render tool. Its loop is the real
-// loops' model on a simulated clock: time moves only through advance(), input
-// arrives only through the calls below, and each is handled as a real loop
-// handles it, repainted after. Pictures are decoded with gdk-pixbuf.
-class MemoryBackend : public BackendLoop, public InstanceCheck {
+// without a display, for the tests and the render tool. It runs the shared
+// loop on a simulated clock: its wait moves the clock on to the next wake,
+// and the window system's events are those the calls below hand it, each
+// read and handled in a round of its own. Pictures are decoded with gdk-pixbuf.
+class MemoryBackend : public Loop, public InstanceCheck {
   public:
     explicit MemoryBackend(const MemoryOptions& options = {});
 
@@ -40,48 +40,47 @@ class MemoryBackend : public BackendLoop, public InstanceCheck {
     // What the screen shows of the window: what was presented to it.
     const Raster& screen() { return window_.screen(); }
 
-    // Runs `ms` milliseconds of the loop on the simulated clock: the events
-    // waiting first, then a wake at each time the timers' wake comes. Stops
-    // when the program ends. A run-time error from a handler passes on.
+    // Runs the loop for `ms` milliseconds of the simulated clock. Stops when
+    // the program ends. A run-time error from a handler passes on.
     void advance(std::int64_t ms);
     // `ms` milliseconds go by while the process is stopped: nothing runs.
     void stall(std::int64_t ms);
-    // The simulated display goes off (false) or on again (true); see BackendLoop.
-    using BackendLoop::setSeen;
     std::int64_t nowMs() const;
-    // How many times the timers woke.
+    // How many times the loop woke from a wait for the timers.
     int wakes() const { return wakes_; }
+    // How many rounds the loop went.
+    int rounds() const { return rounds_; }
 
+    // What the window system hands the program, each in a round of its own:
+    // a key; a mouse button, the left one or another, going down or up at
+    // pixel (x, y) of the window's client area (a click is both); a picture
+    // file handed to the panel, as on the page; the display going off
+    // (false) or on again (true).
     void pressKey();
-    // A mouse button, the left one or another, going down or up at pixel
-    // (x, y) of the window's client area; a click is both.
     void mouseDown(Int32 x, Int32 y, bool left = true);
     void mouseUp(Int32 x, Int32 y, bool left = true);
     void click(Int32 x, Int32 y, bool left = true);
-    // The user hands the panel a picture file, as on the page.
     void choosePicture(const std::string& path);
-    // Queues an event for the loop's next round.
+    void setSeen(bool seen);
+    // An event of the window system's own, dispatched when the next round
+    // reads what came: it may report up or post more, which wait for the round after.
     void post(std::function<void()> event);
-    // How many rounds handled the events waiting.
-    int pendingEventRounds() const { return pendingEventRounds_; }
 
     bool instanceClaimed() const { return claimed_; }
 
     bool anotherInstanceRunning() override;
 
   private:
-    // The events posted before this round.
-    void handleWaitingEvents() override;
-    // Runs a handler for input, as a real loop does: unless the program has
-    // ended, then repaints.
-    void handle(const std::function<void()>& handler);
+    void readEvents() override;
+    void wait(std::optional<Instant> until) override;
 
     MemoryOptions options_;
-    DeadlineTimers::Instant now_;
+    Instant now_;
+    Instant runUntil_;
     bool claimed_ = false;
-    int pendingEventRounds_ = 0;
+    int rounds_ = 0;
     int wakes_ = 0;
-    std::vector<std::function<void()>> pending_;
+    std::vector<std::function<void()>> posted_;
     MemoryWindow window_;
     CompositedPanel panel_;
 };

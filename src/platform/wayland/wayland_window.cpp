@@ -202,18 +202,9 @@ bool WaylandWindow::waitingForFrame() const {
     return matrix_ && matrix_->framePending();
 }
 
-void WaylandWindow::button(wl_surface* surface, double x, double y, bool left, bool down) {
-    if (matrix_ && surface == matrix_->surface()) {
-        const auto bx = static_cast<Int32>(matrix_->toBuffer(x));
-        const auto by = static_cast<Int32>(matrix_->toBuffer(y));
-        if (down)
-            mouseDown(bx, by, left);
-        else
-            mouseUp(bx, by, left);
-        return;
-    }
-    // On a cover: a press on the window.
-    if (down) press();
+PixelPoint WaylandWindow::pointOn(wl_surface* surface, double x, double y) const {
+    if (!matrix_ || surface != matrix_->surface()) return FramebufferWindow::kOffWindow;
+    return {static_cast<Int32>(matrix_->toBuffer(x)), static_cast<Int32>(matrix_->toBuffer(y))};
 }
 
 }  // namespace lightmatrix

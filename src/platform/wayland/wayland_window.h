@@ -56,8 +56,9 @@ class WaylandWindow : public CompositedWindow, private WaylandSurface::Owner {
     // An output was added or described anew; one goes.
     void outputChanged(const WaylandOutput& output);
     void outputGoing(const WaylandOutput& output);
-    // A mouse button or a touch on `surface`, at (x, y) in its coordinates.
-    void button(wl_surface* surface, double x, double y, bool left, bool down);
+    // Where (x, y) of `surface`, in its coordinates, lies on the client
+    // area: kOffWindow for a cover, or a surface no longer there.
+    PixelPoint pointOn(wl_surface* surface, double x, double y) const;
 
     // Puts what changed since the last frame on the screen, asking for the
     // next frame callback.

@@ -23,11 +23,11 @@ EM_JS(void, showMessage, (const char* text), { lightmatrixPage.showMessage(UTF8T
 // wakes, so a wake may come as soon as a deadline has passed. Frames can come
 // late (a busy page, a slow device, a browser on virtual time fires them
 // rarely): a frame then runs every tick that fell due since the last one,
-// each at its own due time, up to a second's worth. A longer pause (a hidden
-// tab, which gets no frames) drops what it missed, as the desktop programs
-// drop the ticks of a stopped process.
+// each at its own due time, up to a second's worth; a longer pause of a page
+// that was shown (the machine slept) drops what it missed, as the desktop
+// programs drop the ticks of a stopped process.
 WebBackend::WebBackend()
-    : BackendLoop(0, &localTimeOfDay, &std::chrono::steady_clock::now, std::chrono::seconds(1)),
+    : Loop(0, &localTimeOfDay, &std::chrono::steady_clock::now, std::chrono::seconds(1)),
       window_(devicePixelsPerInch(), [this] { stop(); }),
       panel_(window_, designPanelArea(window_.mapping()), std::make_unique<BrowserDecoder>()) {}
 
@@ -37,50 +37,60 @@ void WebBackend::stop(const std::string& why) {
     programEnded(why.c_str());
 }
 
-void WebBackend::handle(const std::function<void()>& handler) {
+void WebBackend::runRound() {
     if (ended()) return;
     try {
-        handler();
-        window_.repaint();
+        processPendingEvents();
     } catch (const RuntimeError& error) {
         stop(runtimeErrorLine(error));
     }
 }
 
 bool WebBackend::frame() {
-    handle([this] { wakeTimers(); });
+    runRound();
     return !ended();
 }
 
 void WebBackend::keyDown() {
-    handle([this] { window_.keyDown(); });
+    keyPressed();
+    runRound();
 }
 
 void WebBackend::pointerDown(Int32 x, Int32 y, bool left) {
-    handle([=, this] { window_.mouseDown(x, y, left); });
+    buttonPressed({x, y}, left);
+    runRound();
 }
 
 void WebBackend::pointerUp(Int32 x, Int32 y, bool left) {
-    handle([=, this] { window_.mouseUp(x, y, left); });
+    buttonReleased({x, y}, left);
+    runRound();
 }
 
 void WebBackend::canvasResized(Int32 width, Int32 height, double dpi) {
-    handle([=, this] { window_.canvasResized(width, height, dpi); });
+    window_.canvasResized(width, height, dpi);
+    runRound();
 }
 
 void WebBackend::pageShown(bool shown) {
-    handle([=, this] { setSeen(shown); });
+    if (shown)
+        seenAgainAt(now());
+    else
+        unseenFrom(now());
+    runRound();
 }
 
 void WebBackend::pictureChosen(const std::string& name) {
-    handle([&] {
-        try {
-            panel_.choose(name);
-        } catch (const RuntimeError& error) {
-            if (error.kind() != ErrorKind::CannotLoadPicture) throw;
-            showMessage(runtimeErrorLine(error).c_str());
+    if (ended()) return;
+    Loop::pictureChosen(name);
+    try {
+        processPendingEvents();
+    } catch (const RuntimeError& error) {
+        if (error.kind() != ErrorKind::CannotLoadPicture) {
+            stop(runtimeErrorLine(error));
+            return;
         }
-    });
+        showMessage(runtimeErrorLine(error).c_str());
+    }
 }
 
 }  // namespace lightmatrix

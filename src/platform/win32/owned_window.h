@@ -1,8 +1,10 @@
 #pragma once
 
 #include <windows.h>
+#include <windowsx.h>
 
 #include "common/runtime_error.h"
+#include "platform/loop/loop.h"
 
 namespace lightmatrix {
 
@@ -59,6 +61,16 @@ void registerOwnedClass(HINSTANCE instance, const wchar_t* name, UINT style = 0,
 inline bool isPressMessage(UINT message) {
     return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_LBUTTONDOWN ||
            message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN || message == WM_XBUTTONDOWN;
+}
+
+// Reports a key, or a button at the point a press message gives in the
+// window's client area.
+inline void reportPress(InputReports& input, UINT message, LPARAM lParam) {
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        input.keyPressed();
+    else
+        input.buttonPressed({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)},
+                            message == WM_LBUTTONDOWN);
 }
 
 }  // namespace lightmatrix

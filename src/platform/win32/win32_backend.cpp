@@ -26,68 +26,54 @@ double systemLocalTimeOfDay() {
 
 Win32Backend::Win32Backend(HINSTANCE instance, DeadlineTimers::Now now,
                            std::function<double()> localTimeOfDay)
-    : BackendLoop(displayRefreshRate(),
-                  localTimeOfDay ? std::move(localTimeOfDay) : &systemLocalTimeOfDay, now),
-      window_(instance, failure_, [this] { end(); }),
-      panel_(instance, window_, failure_),
-      now_(std::move(now)) {}
+    : Loop(displayRefreshRate(), localTimeOfDay ? std::move(localTimeOfDay) : &systemLocalTimeOfDay,
+           std::move(now)),
+      window_(instance, failure_, *this, [this] { end(); }),
+      panel_(instance, window_, failure_) {}
 
-void Win32Backend::afterHandler() {
-    failure_.rethrowIfAny();
-    window_.repaint();
-}
-
-void Win32Backend::handleWaitingEvents() {
-    MSG message{};
-    while (!ended() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            end();
-        else
-            DispatchMessageW(&message);
-        afterHandler();
+void Win32Backend::readEvents() {
+    if (messages_) {
+        MSG message{};
+        while (!ended() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                end();
+            else
+                DispatchMessageW(&message);
+            failure_.rethrowIfAny();
+        }
+        // PeekMessage itself hands messages sent from other threads to their
+        // window procedures: their errors are thrown on here too.
+        failure_.rethrowIfAny();
     }
-    // PeekMessage itself hands messages sent from other threads to their
-    // window procedures: those handlers are followed up here.
-    afterHandler();
+    messages_ = true;
     if (!ended()) look();
 }
 
 void Win32Backend::look() {
     if (window_.embedded()) {
-        const auto now = now_();
-        if (!nextPaneLook_ || now >= *nextPaneLook_) {
+        if (!nextPaneLook_ || now() >= *nextPaneLook_) {
             paneShown_ = window_.paneShown();
-            nextPaneLook_ = now + kPaneLookedAtEvery;
+            nextPaneLook_ = now() + kPaneLookedAtEvery;
         }
     }
-    setSeen(window_.shownAsTold() && paneShown_);
+    if (window_.shownAsTold() && paneShown_)
+        seenAgainAt(now());
+    else
+        unseenFrom(now());
 }
 
-DWORD Win32Backend::waitAtMost() const {
-    auto left = timeToNextWake();
-    if (nextPaneLook_ && window_.embedded()) {
-        const auto toLook = std::max(*nextPaneLook_ - now_(), DeadlineTimers::Duration::zero());
-        left = left ? std::min(*left, toLook) : toLook;
+void Win32Backend::wait(std::optional<Instant> until) {
+    if (nextPaneLook_ && window_.embedded())
+        until = until ? std::min(*until, *nextPaneLook_) : *nextPaneLook_;
+    DWORD timeout = INFINITE;
+    if (until) {
+        const auto ms =
+            std::chrono::ceil<std::chrono::milliseconds>(std::max(*until - now(), Duration::zero()))
+                .count();
+        timeout = static_cast<DWORD>(std::min<long long>(ms, 60'000));
     }
-    if (!left) return INFINITE;
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*left).count();
-    return static_cast<DWORD>(std::min<long long>(ms, 60'000));
-}
-
-void Win32Backend::run() {
-    // A wait that ran out found no message, and then the next round need not
-    // look for one: under Wine every look is a round trip to the wineserver.
-    bool messages = true;
-    while (!ended()) {
-        if (messages)
-            handleWaitingEvents();
-        else
-            look();  // the wait ran out: a look at the pane may be due
-        wakeTimers();
-        if (ended()) break;
-        messages = MsgWaitForMultipleObjectsEx(0, nullptr, waitAtMost(), QS_ALLINPUT,
-                                               MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
-    }
+    messages_ = MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT,
+                                            MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
 }
 
 }  // namespace lightmatrix

@@ -10,8 +10,8 @@ constexpr const wchar_t* kClassName = L"LightmatrixCover";
 }  // namespace
 
 Win32Cover::Win32Cover(HINSTANCE instance, const RECT& monitor, Colour colour,
-                       HandlerFailure& failure, std::function<void()> pressed)
-    : colour_(colour), failure_(failure), pressed_(std::move(pressed)) {
+                       HandlerFailure& failure, InputReports& input)
+    : colour_(colour), failure_(failure), input_(input) {
     registerOwnedClass<Win32Cover>(instance, kClassName);
     // Topmost and without a task-bar button, as the window over its monitor.
     CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, monitor.left,
@@ -32,9 +32,10 @@ void Win32Cover::show() {
 
 LRESULT Win32Cover::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (isPressMessage(message)) {
-        // A copy: the handler may close the window, and this cover with it.
-        const std::function<void()> pressed = pressed_;
-        pressed();
+        if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+            input_.keyPressed();
+        else
+            input_.buttonPressed(FramebufferWindow::kOffWindow, message == WM_LBUTTONDOWN);
         return message == WM_XBUTTONDOWN ? TRUE : 0;
     }
     switch (message) {

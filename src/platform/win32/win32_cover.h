@@ -6,16 +6,17 @@
 
 #include "common/colour.h"
 #include "platform/loop/handler_failure.h"
+#include "platform/loop/loop.h"
 
 namespace lightmatrix {
 
 // A window of one colour over a whole monitor, above every other window, that
-// tells of every key and mouse button pressed on it: what covers the monitors
-// other than the one the window is on.
+// reports every key and mouse button pressed on it (a button off the client
+// area): what covers the monitors other than the one the window is on.
 class Win32Cover {
   public:
     Win32Cover(HINSTANCE instance, const RECT& monitor, Colour colour, HandlerFailure& failure,
-               std::function<void()> pressed);
+               InputReports& input);
     ~Win32Cover();
     Win32Cover(const Win32Cover&) = delete;
     Win32Cover& operator=(const Win32Cover&) = delete;
@@ -31,7 +32,7 @@ class Win32Cover {
     HDC dc_ = nullptr;
     Colour colour_;
     HandlerFailure& failure_;
-    std::function<void()> pressed_;
+    InputReports& input_;
 };
 
 }  // namespace lightmatrix

@@ -19,7 +19,8 @@ constexpr const wchar_t* kClassName = L"LightmatrixPicturePanel";
 Win32PicturePanel::Win32PicturePanel(HINSTANCE instance, Win32Window& window,
                                      HandlerFailure& failure)
     : FramebufferPanel(window, designPanelArea(window.mapping()), std::make_unique<WicDecoder>()),
-      failure_(failure) {
+      failure_(failure),
+      input_(window.input()) {
     registerOwnedClass<Win32PicturePanel>(instance, kClassName, CS_OWNDC);
     // Hidden at start.
     const PixelRect& at = area();
@@ -70,18 +71,19 @@ void Win32PicturePanel::paint() {
     EndPaint(hwnd_, &paint);
 }
 
+PixelPoint Win32PicturePanel::onClientArea(LPARAM position) const {
+    return {area().left + GET_X_LPARAM(position), area().top + GET_Y_LPARAM(position)};
+}
+
 // A click: the left button pressed and released on the panel, the pointer
 // captured in between so that the release comes here wherever it happens.
-void Win32PicturePanel::pressed(bool left) {
-    buttonDown(left);
+void Win32PicturePanel::pressed(bool left, LPARAM position) {
+    input_.buttonPressed(onClientArea(position), left);
     if (left) SetCapture(hwnd_);
 }
 
 void Win32PicturePanel::released(bool left, LPARAM position) {
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    const POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    buttonUp(left, PtInRect(&client, at) != 0);
+    input_.buttonReleased(onClientArea(position), left);
     if (left && GetCapture() == hwnd_) ReleaseCapture();
 }
 
@@ -96,7 +98,7 @@ LRESULT Win32PicturePanel::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_XBUTTONDOWN:
-            pressed(message == WM_LBUTTONDOWN);
+            pressed(message == WM_LBUTTONDOWN, lParam);
             return message == WM_XBUTTONDOWN ? TRUE : 0;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
@@ -106,7 +108,8 @@ LRESULT Win32PicturePanel::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
             return message == WM_XBUTTONUP ? TRUE : 0;
         case WM_CAPTURECHANGED:
             // Capture taken away mid-click: no click comes of it.
-            if (reinterpret_cast<HWND>(lParam) != hwnd_) buttonUp(true, false);
+            if (reinterpret_cast<HWND>(lParam) != hwnd_)
+                input_.buttonReleased(FramebufferWindow::kOffWindow, true);
             return 0;
         default:
             return DefWindowProcW(hwnd_, message, wParam, lParam);

@@ -38,11 +38,12 @@ constexpr GUID kConsoleDisplayState = {
 
 }  // namespace
 
-Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure,
+Win32Window::Win32Window(HINSTANCE instance, HandlerFailure& failure, InputReports& input,
                          std::function<void()> onClosed)
     : FramebufferWindow(96, static_cast<Colour>(GetSysColor(COLOR_BTNFACE))),
       instance_(instance),
       failure_(failure),
+      input_(input),
       onClosed_(std::move(onClosed)) {
     // CS_OWNDC: every area presented on a tick goes through one device context.
     registerOwnedClass<Win32Window>(
@@ -99,8 +100,8 @@ void Win32Window::maximise() {
         },
         reinterpret_cast<LPARAM>(&others));
     for (const RECT& monitor : others)
-        covers_.push_back(std::make_unique<Win32Cover>(instance_, monitor, backColour(), failure_,
-                                                       [this] { press(); }));
+        covers_.push_back(
+            std::make_unique<Win32Cover>(instance_, monitor, backColour(), failure_, input_));
 }
 
 void Win32Window::show() {
@@ -151,13 +152,9 @@ void Win32Window::fill(const PixelRect& area, Colour colour) {
     FillRect(dc_, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
+// What the system asks to be painted is presented at the loop's next repaint.
 void Win32Window::paint() {
-    // Changes still waiting are drawn first, outside the paint's clipping,
-    // so that none is lost to it.
-    repaint();
     PAINTSTRUCT paint{};
-    // With CS_OWNDC, BeginPaint hands out the window's own device context,
-    // clipped to what needs painting.
     if (BeginPaint(hwnd_, &paint) != nullptr)
         expose({paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom});
     EndPaint(hwnd_, &paint);
@@ -176,7 +173,7 @@ void Win32Window::limitMaximisedSize(MINMAXINFO& info) const {
 
 LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (isPressMessage(message)) {
-        press();
+        reportPress(input_, message, lParam);
         return message == WM_XBUTTONDOWN ? TRUE : 0;
     }
     switch (message) {

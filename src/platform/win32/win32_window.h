@@ -11,6 +11,7 @@
 
 #include "platform/framebuffer/framebuffer_window.h"
 #include "platform/loop/handler_failure.h"
+#include "platform/loop/loop.h"
 #include "platform/win32/win32_cover.h"
 
 namespace lightmatrix {
@@ -27,9 +28,11 @@ namespace lightmatrix {
 // minimised, which no message to the window tells.
 class Win32Window : public FramebufferWindow {
   public:
+    // Keys and buttons pressed on it and its covers go to `input`;
     // `onClosed` runs when the native window goes: closed by the program, or
     // destroyed with the preview pane that holds it.
-    Win32Window(HINSTANCE instance, HandlerFailure& failure, std::function<void()> onClosed);
+    Win32Window(HINSTANCE instance, HandlerFailure& failure, InputReports& input,
+                std::function<void()> onClosed);
     ~Win32Window() override;
     Win32Window(const Win32Window&) = delete;
     Win32Window& operator=(const Win32Window&) = delete;
@@ -44,6 +47,7 @@ class Win32Window : public FramebufferWindow {
     // Whether the display is on and the window not minimised: both told by
     // messages.
     bool shownAsTold() const { return displayOn_ && !minimised_; }
+    InputReports& input() const { return input_; }
     // Whether the pane the window is embedded in shows, asked of the system:
     // shown, and its top-level window not minimised.
     bool paneShown() const;
@@ -65,6 +69,7 @@ class Win32Window : public FramebufferWindow {
 
     HINSTANCE instance_;
     HandlerFailure& failure_;
+    InputReports& input_;
     std::function<void()> onClosed_;
     std::vector<std::unique_ptr<Win32Cover>> covers_;
     HWND hwnd_ = nullptr;

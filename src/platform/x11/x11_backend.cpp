@@ -56,9 +56,9 @@ std::optional<X11Visibility::Power> displayPower(Display* display) {
 
 X11Backend::X11Backend(const EndSignals& signals, bool preview, DeadlineTimers::Now now,
                        std::function<double()> localTimeOfDay)
-    : BackendLoop(DeadlineTimers::kUsualRefreshRate,
-                  localTimeOfDay ? std::move(localTimeOfDay) : &lightmatrix::localTimeOfDay,
-                  std::move(now)),
+    : Loop(DeadlineTimers::kUsualRefreshRate,
+           localTimeOfDay ? std::move(localTimeOfDay) : &lightmatrix::localTimeOfDay,
+           std::move(now)),
       signals_(signals),
       window_(display_, preview ? None : daemonWindow(), [this] { end(); }),
       panel_(display_, window_, designPanelArea(window_.mapping())),
@@ -92,75 +92,67 @@ void X11Backend::dispatch(const XEvent& event) {
         end();
         return;
     }
-    if (window_.owns(event.xany.window))
-        window_.handleEvent(event);
-    else if (event.xany.window == panel_.id())
+    const XButtonEvent& button = event.xbutton;
+    if (event.xany.window == panel_.id()) {
+        // The panel takes the pointer from a press to its release.
+        const PixelPoint at{panel_.area().left + button.x, panel_.area().top + button.y};
+        if (event.type == ButtonPress) buttonPressed(at, button.button == Button1);
+        if (event.type == ButtonRelease) buttonReleased(at, button.button == Button1);
         panel_.handleEvent(event);
-    if (display_.watchedWindowGone()) end();
+    } else if (window_.owns(event.xany.window)) {
+        if (event.type == KeyPress) keyPressed();
+        if (event.type == ButtonPress)
+            buttonPressed(event.xany.window == window_.id() ? PixelPoint{button.x, button.y}
+                                                            : FramebufferWindow::kOffWindow,
+                          button.button == Button1);
+        window_.handleEvent(event);
+    }
 }
 
-void X11Backend::handleEvents(int count) {
+void X11Backend::readEvents() {
     Display* dpy = display_.get();
+    // Reading from the connection (which sends what waits to be sent first)
+    // is skipped only after a wait that found nothing to read: then Xlib's
+    // queue alone is taken.
+    const int count = XEventsQueued(dpy, readable_ ? QueuedAfterFlush : QueuedAlready);
+    readable_ = true;
     for (int i = 0; i < count && !ended(); ++i) {
         XEvent event;
         XNextEvent(dpy, &event);
         dispatch(event);
-        window_.repaint();
     }
+    // A watched window may vanish under the program's drawing, which the
+    // server tells as an error.
+    if (signals_.arrived() || display_.watchedWindowGone()) end();
+    if (!ended()) look();
 }
 
-void X11Backend::checkSignals() {
-    if (signals_.arrived()) end();
+bool X11Backend::holdsEvents() {
+    return XEventsQueued(display_.get(), QueuedAlready) > 0;
 }
 
 void X11Backend::look() {
     visibility_.viewable(window_.viewable());
     visibility_.covered(window_.covered());
-    setSeen(visibility_.seen(std::chrono::steady_clock::now()));
+    if (visibility_.seen(now()))
+        seenAgainAt(now());
+    else
+        unseenFrom(now());
 }
 
-std::optional<DeadlineTimers::Duration> X11Backend::waitAtMost() const {
-    if (seen()) return timeToNextWake();
-    if (const auto next = visibility_.nextLook())
-        return std::max(*next - std::chrono::steady_clock::now(), DeadlineTimers::Duration::zero());
-    return std::nullopt;
-}
-
-void X11Backend::run() {
+void X11Backend::wait(std::optional<Instant> until) {
     Display* dpy = display_.get();
-    bool readable = true;  // whatever came during the load step
-    while (!ended()) {
-        // Events first, each handled to its end. XPending reads from the
-        // connection, so it is asked only when there may be something to
-        // read; a handler may leave more in Xlib's queue, and requests in its
-        // buffer.
-        if (readable) {
-            handleEvents(XPending(dpy));
-            look();
-            XFlush(dpy);
-            readable = XEventsQueued(dpy, QueuedAlready) > 0;
-            continue;
-        }
-        look();
-        // A wake of the timers draws through XCB alone.
-        if (wakeTimers()) window_.writer().flush();
-        // A daemon's window may vanish under a tick's drawing.
-        if (display_.watchedWindowGone()) end();
-        if (ended()) break;
-
-        pollfd fds[1] = {{display_.fd(), POLLIN, 0}};
-        if (signals_.wait(fds, 1, waitAtMost()) < 0 && errno != EINTR)
-            raise(ErrorKind::Platform, std::string("ppoll: ") + std::strerror(errno));
-        checkSignals();
-        // A closed connection shows as readable too: XPending then finds it lost.
-        readable = fds[0].revents != 0;
-    }
-}
-
-void X11Backend::handleWaitingEvents() {
-    handleEvents(XEventsQueued(display_.get(), QueuedAfterFlush));
-    if (!ended()) checkSignals();
-    if (!ended()) look();
+    XFlush(dpy);
+    // The timers' drawing goes through XCB alone.
+    window_.writer().flush();
+    if (const auto look = visibility_.nextLook()) until = until ? std::min(*until, *look) : *look;
+    std::optional<Duration> timeout;
+    if (until) timeout = std::max(*until - now(), Duration::zero());
+    pollfd fds[1] = {{display_.fd(), POLLIN, 0}};
+    if (signals_.wait(fds, 1, timeout) < 0 && errno != EINTR)
+        raise(ErrorKind::Platform, std::string("ppoll: ") + std::strerror(errno));
+    // A closed connection shows as readable too: XPending then finds it lost.
+    readable_ = fds[0].revents != 0;
 }
 
 }  // namespace lightmatrix

@@ -4,7 +4,7 @@
 
 #include "platform/linux/end_signals.h"
 #include "platform/linux/instance_lock.h"
-#include "platform/loop/backend_loop.h"
+#include "platform/loop/loop.h"
 #include "platform/x11/x11_display.h"
 #include "platform/x11/x11_picture_panel.h"
 #include "platform/x11/x11_visibility.h"
@@ -12,17 +12,17 @@
 
 namespace lightmatrix {
 
-// The window system on X11, and its event loop: one thread that waits on the
-// X connection, on SIGTERM and SIGINT, and on the next wake of the timers
-// (at most one a display frame), and handles one thing at a time.
+// The window system on X11, and its part of the event loop: it reads and
+// dispatches the X connection's events, and waits on the connection, on
+// SIGTERM and SIGINT, and on the timers' next wake (at most one a display
+// frame).
 //
 // Started in full-screen mode by a screen-saver daemon (XSCREENSAVER_WINDOW
 // set), the program draws into the daemon's window instead of making its own.
 //
-// While the window cannot be seen (see X11Visibility) the loop sleeps: it
-// waits for the events that tell it otherwise, and where the display's power
-// is what keeps it unseen, it looks again once a second.
-class X11Backend : public BackendLoop {
+// It reports the window unseen while X11Visibility says so; where the
+// display's power is what keeps it unseen, it looks again once a second.
+class X11Backend : public Loop {
   public:
     // `signals` are those that end the program; `now` reads the steady clock
     // that the timers keep to, `localTimeOfDay` the wall clock in seconds
@@ -37,25 +37,21 @@ class X11Backend : public BackendLoop {
     X11PicturePanel& panel() { return panel_; }
     InstanceLock& instanceLock() { return instance_; }
 
-    // Handles events until the program ends: closed, its window destroyed by
-    // someone else, or a signal.
-    void run();
-
     // The window named by $XSCREENSAVER_WINDOW (hex with 0x, or decimal), or
     // None. Raises a Platform run-time error for a value that names no window.
     static ::Window daemonWindow();
 
   private:
-    // The events queued now, and the signals.
-    void handleWaitingEvents() override;
+    // The events that came, each dispatched; the signals; then a look at
+    // whether the window can be seen, which may read more into Xlib's queue.
+    void readEvents() override;
+    bool holdsEvents() override;
+    // Sends what the round drew, then waits for the connection, a signal,
+    // `until` or, while the display's power keeps the window unseen, the
+    // next look at it.
+    void wait(std::optional<Instant> until) override;
     void dispatch(const XEvent& event);
-    void handleEvents(int count);
-    void checkSignals();
-    // Tells the loop whether the window can be seen now.
     void look();
-    // What the loop waits for at most: the timers' next wake, or while
-    // asleep the next look at the display's power.
-    std::optional<DeadlineTimers::Duration> waitAtMost() const;
 
     const EndSignals& signals_;
     X11Display display_;
@@ -64,6 +60,9 @@ class X11Backend : public BackendLoop {
     InstanceLock instance_;
     X11Visibility visibility_;
     int screenSaverEvent_ = -1;  // MIT-SCREEN-SAVER's ScreenSaverNotify, where the server has it
+    // The connection may have something to read: false only after a wait
+    // that found nothing, when only Xlib's queue is looked at.
+    bool readable_ = true;
 };
 
 }  // namespace lightmatrix

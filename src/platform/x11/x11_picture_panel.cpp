@@ -51,14 +51,8 @@ void X11PicturePanel::place(const PixelRect& area) {
                       static_cast<unsigned>(std::max(area.height(), 1)));
 }
 
-// A press on the panel grabs the pointer for it until the release, which
-// comes here wherever it happens.
 void X11PicturePanel::handleEvent(const XEvent& event) {
     if (event.type == Expose && mapped_ && event.xexpose.count == 0) draw();
-    const XButtonEvent& b = event.xbutton;
-    if (event.type == ButtonPress) buttonDown(b.button == Button1);
-    if (event.type == ButtonRelease)
-        buttonUp(b.button == Button1, area().contains(area().left + b.x, area().top + b.y));
 }
 
 }  // namespace lightmatrix

@@ -21,6 +21,8 @@ class X11PicturePanel : public FramebufferPanel {
 
     ::Window id() const { return id_; }
     void place(const PixelRect& area) override;
+    // Draws it again on an Expose. A press on it takes the pointer for it
+    // until the release, which comes to it wherever it happens.
     void handleEvent(const XEvent& event);
 
   private:

@@ -367,10 +367,6 @@ void X11Window::handleEvent(const XEvent& event) {
                 XSetInputFocus(display_.get(), id_, RevertToPointerRoot, CurrentTime);
             }
             break;
-        case KeyPress:
-        case ButtonPress:
-            press();  // on the window or on a cover
-            break;
         case ClientMessage:
             if (event.xclient.message_type == display_.atom("WM_PROTOCOLS") &&
                 static_cast<Atom>(event.xclient.data.l[0]) == display_.atom("WM_DELETE_WINDOW"))

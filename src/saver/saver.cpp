@@ -18,6 +18,7 @@ Saver::Saver(Window& window, PicturePanel& panel, EventLoop& events, Clock& cloc
     window.onPress([this] { onKeyOrButton(); });
     panel.onClick([this] { onPanelClick(); });
     panel.onPictureChosen([this](const std::string& path) { drawPicture(panel_, path); });
+    events.onCatchUp([this](MissedTicks& missed) { onCatchUp(missed); });
 }
 
 Saver::~Saver() {
@@ -25,6 +26,7 @@ Saver::~Saver() {
     window_.onPress({});
     panel_.onClick({});
     panel_.onPictureChosen({});
+    events_.onCatchUp({});
 }
 
 // Runs once, after the window is made and before it is first shown.
@@ -159,6 +161,32 @@ void Saver::onLightingTick() {
     const Int16 c = roundTo<Int16>(checkedProduct(colCount, columnDraw));
     const Int16 r = roundTo<Int16>(checkedProduct(rowCount, rowDraw));
     highlight(r, c, colour);
+}
+
+// Seen again after a sleep, the ticks missed meanwhile would all run. Every
+// matrix light goes dark at each clearing, and a lighting tick's light and
+// colour come from its own time of day alone, so the lighting ticks up to the
+// last clearing that fell due change nothing that can be seen; only light 0,
+// which light 1 covers, keeps what the last of them gave it. Those are passed
+// over, and so are the clearing ticks before that one: it alone clears. The
+// last clearing runs, and every tick after it, as running on would have run
+// them, so that the wait is at most one clearing cycle, however long the
+// sleep.
+void Saver::onCatchUp(MissedTicks& missed) {
+    constexpr std::int64_t cycle = kClearingTicksBeforeClear + 1;
+    const std::int64_t clearingTicks = missed.count(*clearingTimer_);
+    // The first clearing tick that clears brings the count past its last, then every cycle.
+    const std::int64_t firstClear = cycle - clearingCount_;
+    if (clearingTicks < firstClear) return;
+    const std::int64_t lastClear = firstClear + (clearingTicks - firstClear) / cycle * cycle;
+    // The lighting timer, made first, ticks up to the first clear on its own
+    // schedule; each clear starts it afresh, one clearing period apart.
+    const std::int64_t lightingTicks =
+        missed.countUpTo(*lightingTimer_, *clearingTimer_, firstClear) +
+        (lastClear - firstClear) * (kClearingPeriodMs / kLightingPeriodMs);
+    missed.passOver(*lightingTimer_, lightingTicks);
+    missed.passOver(*clearingTimer_, lastClear - 1);
+    clearingCount_ = kClearingTicksBeforeClear;
 }
 
 // Counts the clearing timer's ticks and clears the matrix on every sixth.

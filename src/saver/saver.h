@@ -58,6 +58,7 @@ class Saver {
 
     // The handlers.
     void onKeyOrButton();
+    void onCatchUp(MissedTicks& missed);
     void onLightingTick();
     void onClearingTick();
     void onPanelClick();

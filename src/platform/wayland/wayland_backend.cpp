@@ -48,7 +48,7 @@ void WaylandBackend::matrixSeen(bool seen) {
 // buffer at once, and this round's ticks draw for the next frame. The
 // compositor gives the last buffer back as soon as the new one is committed,
 // and its release comes while the ticks run, not as a wake of its own.
-void WaylandBackend::frameDue(std::uint32_t time) {
+void WaylandBackend::frameDone(std::uint32_t time) {
     // Milliseconds between the compositor's frames, which wrap around.
     if (lastFrame_ && time - *lastFrame_ > kWithheldMs) {
         unseenFrom(lastFrameAt_);
@@ -111,7 +111,7 @@ void WaylandBackend::wait(std::optional<Instant> until) {
         }
         // A tick fell due: it runs at the next frame, if the surface shows.
         if (ready == 0 && !window_.waitingForFrame()) {
-            window_.askForFrame();
+            window_.requestFrame();
             if (window_.waitingForFrame()) continue;
         }
         // A closed connection shows as readable too: reading then fails.

@@ -60,7 +60,7 @@ class WaylandBackend : public Loop,
     void outputChanged(const WaylandOutput& output) override { window_.outputChanged(output); }
     void outputGoing(const WaylandOutput& output) override { window_.outputGoing(output); }
     void seatChanged(std::uint32_t capabilities) override { seat_.capabilities(capabilities); }
-    void frameDue(std::uint32_t time) override;
+    void frameDone(std::uint32_t time) override;
     void matrixSeen(bool seen) override;
     void surfaceGone(wl_surface* surface) override { seat_.forget(surface); }
 

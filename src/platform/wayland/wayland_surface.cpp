@@ -192,7 +192,7 @@ void WaylandSurface::show(wl_buffer* buffer, const std::vector<PixelRect>& damag
     wl_surface_attach(surface_, buffer, 0, 0);
     for (const PixelRect& area : damage)
         wl_surface_damage_buffer(surface_, area.left, area.top, area.width(), area.height());
-    if (frame) askForFrame();
+    if (frame) addFrameCallback();
     wl_surface_commit(surface_);
     mapped_ = true;
 }
@@ -207,11 +207,11 @@ void WaylandSurface::stretch(wl_buffer* pixel) {
 }
 
 void WaylandSurface::requestFrame() {
-    askForFrame();
+    addFrameCallback();
     wl_surface_commit(surface_);
 }
 
-void WaylandSurface::askForFrame() {
+void WaylandSurface::addFrameCallback() {
     if (frame_ != nullptr) return;
     frame_ = wl_surface_frame(surface_);
     static const wl_callback_listener listener{

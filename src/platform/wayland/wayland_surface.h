@@ -86,7 +86,7 @@ class WaylandSurface {
     void entered(wl_output* output);
     void left(wl_output* output);
     std::int32_t scale120() const;
-    void askForFrame();
+    void addFrameCallback();
 
     WaylandConnection& connection_;
     Owner& owner_;

@@ -98,7 +98,7 @@ void WaylandWindow::surfaceClosed(WaylandSurface& surface) {
 }
 
 void WaylandWindow::frameDone(WaylandSurface& surface, std::uint32_t time) {
-    if (&surface == matrix_.get()) listener_.frameDue(time);
+    if (&surface == matrix_.get()) listener_.frameDone(time);
 }
 
 void WaylandWindow::outputChanged(const WaylandOutput& output) {
@@ -194,7 +194,7 @@ void WaylandWindow::settle() {
     if (matrixShows() && buffers_->anyChange() && !matrix_->framePending()) matrix_->requestFrame();
 }
 
-void WaylandWindow::askForFrame() {
+void WaylandWindow::requestFrame() {
     if (matrixShows() && !matrix_->framePending()) matrix_->requestFrame();
 }
 

@@ -33,7 +33,7 @@ class WaylandWindow : public CompositedWindow, private WaylandSurface::Owner {
       public:
         virtual ~Listener() = default;
         // The compositor's time to draw the matrix, in milliseconds on its clock.
-        virtual void frameDue(std::uint32_t time) = 0;
+        virtual void frameDone(std::uint32_t time) = 0;
         // The matrix shows on an output (true), or has none to show on.
         virtual void matrixSeen(bool seen) = 0;
         // One of the window's surfaces is gone: input no longer names it.
@@ -67,7 +67,7 @@ class WaylandWindow : public CompositedWindow, private WaylandSurface::Owner {
     void settle();
     bool waitingForFrame() const;
     // Asks for a frame callback, for the ticks that fell due.
-    void askForFrame();
+    void requestFrame();
 
   private:
     // A surface in the background colour over one output.

@@ -38,10 +38,10 @@ struct RunningProgram {
         const auto coloured = lights().coloured(kBlack);
         return {coloured.begin(), coloured.end()};
     }
-    // What the screen shows once the changes made outside any handler are
-    // drawn, as the loop draws those of a handler.
+    // What the screen shows once a round of the loop has drawn the changes
+    // made outside any handler.
     const Raster& screen() {
-        memory.window().repaint();
+        memory.processPendingEvents();
         return memory.screen();
     }
     // The whole client area drawn afresh from the lights as they stand, at

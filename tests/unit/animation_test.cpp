@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <deque>
+#include <map>
 
 #include "support/running_program.h"
 
@@ -74,6 +75,14 @@ TEST(LightingTick, ReseedsFromTheClockOnEveryTickAndTheClockWrapsAtMidnight) {
     EXPECT_FLOAT_EQ(program.generator.seeds[0], 86399.985f);
     EXPECT_FLOAT_EQ(program.generator.seeds[1], 86399.995f);
     EXPECT_NEAR(program.generator.seeds[2], 0.005f, 1e-3f);
+
+    // At 40 frames a second the second wake comes just after midnight, by
+    // the local clock, and runs the tick due just before it at its own time.
+    ScriptedProgram late(/*startSeconds=*/86399.975, /*refreshRate=*/40);
+    late.program.memory.advance(35);
+    ASSERT_EQ(late.generator.seeds.size(), 3u);
+    EXPECT_FLOAT_EQ(late.generator.seeds[1], 86399.995f);
+    EXPECT_NEAR(late.generator.seeds[2], 0.005f, 1e-3f);
 }
 
 TEST(LightingTick, AWakeRunsEveryTickDueEachAtItsOwnTimeAndRepaintsOnce) {
@@ -105,6 +114,20 @@ TEST(LightingTick, AStoppedProcessDropsTheTicksItMissedAndKeepsItsTimesAfter) {
     // all it missed, then one every 10 ms from there.
     EXPECT_EQ(program.generator.seeds,
               (std::vector<float>{100.01f, 100.02f, 105.02f, 105.03f, 105.04f, 105.05f}));
+
+    // A tick 100 ms late is made up for, each missed one at its own time;
+    // one a millisecond later is not.
+    ScriptedProgram limit(/*startSeconds=*/100);
+    limit.program.memory.advance(20);
+    limit.program.memory.stall(110);
+    limit.program.memory.advance(0);
+    EXPECT_EQ(limit.generator.seeds.size(), 13u);
+    EXPECT_FLOAT_EQ(limit.generator.seeds[2], 100.03f);
+    ScriptedProgram past(/*startSeconds=*/100);
+    past.program.memory.advance(20);
+    past.program.memory.stall(111);
+    past.program.memory.advance(0);
+    EXPECT_EQ(past.generator.seeds, (std::vector<float>{100.01f, 100.02f, 100.131f}));
 }
 
 TEST(Generator, EqualSeedsGiveEqualDrawsSpreadEvenlyOverTheUnitInterval) {
@@ -161,13 +184,23 @@ TEST(WholeProgram, LightsPileUpForSixMinutesThenGoDarkAndStartAgain) {
     EXPECT_EQ(litMatrixLights(program), 0u);
     for (const Colour pixel : memory.screen().pixels) ASSERT_EQ(pixel, kBlack);
     EXPECT_NE(program.fill(0), kBlack);
-    memory.advance(2000);
-    EXPECT_GT(litMatrixLights(program), 100u);
-    // The next clearing comes six minutes later.
-    memory.advance(6 * 60000 - 2001);
-    EXPECT_GT(litMatrixLights(program), 100u);
+    // Between that clearing and the next, six minutes later, they pile up again.
+    memory.advance(60000);
+    const std::size_t afterOneMinute = litMatrixLights(program);
+    EXPECT_GT(afterOneMinute, 1000u);
+    memory.advance(4 * 60000 + 59000);
+    EXPECT_GT(litMatrixLights(program), afterOneMinute);
+    memory.advance(999);
+    EXPECT_GT(litMatrixLights(program), 0u);
     memory.advance(1);
     EXPECT_EQ(litMatrixLights(program), 0u);
+}
+
+// The lights 1 to 10800, which can be seen; light 0 lies under light 1.
+std::map<Int16, Colour> seenLights(RunningProgram& program) {
+    auto lit = program.lit();
+    lit.erase(0);
+    return lit;
 }
 
 TEST(WholeProgram, UnseenItSleepsAndSeenAgainItShowsWhatRunningOnWouldHaveAcrossAClear) {
@@ -189,12 +222,59 @@ TEST(WholeProgram, UnseenItSleepsAndSeenAgainItShowsWhatRunningOnWouldHaveAcross
     slept.memory.setSeen(true);
     ranOn.memory.advance(600'000);
     EXPECT_EQ(slept.saver.lightingTicks(), ranOn.saver.lightingTicks());
-    EXPECT_EQ(slept.lit(), ranOn.lit());
+    EXPECT_EQ(seenLights(slept), seenLights(ranOn));
     EXPECT_TRUE(slept.memory.screen().pixels == ranOn.memory.screen().pixels);
     slept.memory.advance(1000);
     ranOn.memory.advance(1000);
-    EXPECT_EQ(slept.lit(), ranOn.lit());
+    EXPECT_EQ(seenLights(slept), seenLights(ranOn));
 }
+
+// A sleep: when the program started, how long it ran before, how long it slept.
+struct Sleep {
+    double startSeconds;
+    std::int64_t awakeMs;
+    std::int64_t asleepMs;
+};
+
+class CatchUp : public ::testing::TestWithParam<Sleep> {};
+
+// Seen again, the ticks before the last clearing that fell due are passed
+// over; the result is what replaying every one of them gives, in every light
+// that can be seen, in the ticks counted, and in what the timers do next.
+TEST_P(CatchUp, PassesOverWhatTheLastClearingUndoesAndEndsAsAFullReplay) {
+    const Sleep sleep = GetParam();
+    RunningProgram bounded(MemoryOptions{.startSeconds = sleep.startSeconds});
+    RunningProgram replayed(MemoryOptions{.startSeconds = sleep.startSeconds});
+    replayed.memory.onCatchUp({});  // every missed tick runs
+    for (RunningProgram* program : {&bounded, &replayed}) {
+        program->memory.advance(sleep.awakeMs);
+        program->memory.setSeen(false);
+        program->memory.stall(sleep.asleepMs);
+        program->memory.setSeen(true);
+    }
+    EXPECT_EQ(bounded.saver.lightingTicks(), replayed.saver.lightingTicks());
+    EXPECT_EQ(seenLights(bounded), seenLights(replayed));
+    EXPECT_TRUE(bounded.memory.screen().pixels == replayed.memory.screen().pixels);
+    // The timers go on alike, through the next clearing.
+    for (int minute = 0; minute < 7; ++minute) {
+        bounded.memory.advance(60'000);
+        replayed.memory.advance(60'000);
+        EXPECT_EQ(seenLights(bounded), seenLights(replayed)) << minute;
+    }
+    EXPECT_EQ(bounded.saver.lightingTicks(), replayed.saver.lightingTicks());
+}
+
+// Across one clearing; across midnight and two clearings; a week.
+const Sleep kSleeps[] = {{1000, 30'000, 400'000},
+                         {86'100, 250'000, 700'500},
+                         {43'200.003, 90'000, 7 * 86'400'000LL + 123'456}};
+
+std::string nameOfSleep(const ::testing::TestParamInfo<Sleep>& info) {
+    const char* names[] = {"AcrossAClearing", "AcrossMidnight", "AWeek"};
+    return names[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(Sleeps, CatchUp, ::testing::ValuesIn(kSleeps), nameOfSleep);
 
 TEST(WholeProgram, TheSameStartTimeGivesTheSameFrame) {
     RunningProgram first(MemoryOptions{.startSeconds = 5000});

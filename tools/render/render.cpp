@@ -63,8 +63,8 @@ Rendering renderFrame(const Request& request) {
         result.error = doing + ": " + error.what();
     }
 
-    // What the operations changed, drawn as the loop would after them.
-    memory.window().repaint();
+    // What the operations changed, drawn by a round of the loop after them.
+    memory.processPendingEvents();
     result.frame = memory.screen();
     result.lit = memory.window().lights().coloured(memory.window().backColour());
     return result;

@@ -1,6 +1,7 @@
 #include "platform/memory/memory_backend.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/linux/pixbuf_decoder.h"
 
@@ -21,8 +22,10 @@ MemoryBackend::MemoryBackend(const MemoryOptions& options)
     : Loop(
           options.refreshRate,
           [this] {
-              return options_.startSeconds +
-                     std::chrono::duration<double>(now_.time_since_epoch()).count();
+              // A local clock: it goes back to 0 at midnight.
+              return std::fmod(options_.startSeconds +
+                                   std::chrono::duration<double>(now_.time_since_epoch()).count(),
+                               86400.0);
           },
           [this] { return now_; }),
       options_(options),

@@ -109,6 +109,9 @@ struct CountingTimers : EventLoop {
         return std::make_unique<CountingTimer>(inner.createTimer(periodMs, std::move(tick)),
                                                switchedOff);
     }
+    void onCatchUp(std::function<void(MissedTicks&)> planner) override {
+        inner.onCatchUp(std::move(planner));
+    }
     void processPendingEvents() override { inner.processPendingEvents(); }
 
     EventLoop& inner;

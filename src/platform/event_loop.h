@@ -28,7 +28,7 @@ class MissedTicks {
   public:
     virtual ~MissedTicks() = default;
     // How many ticks of `timer` fell due, by its schedule as it stands: a
-    // timer switched off has none.
+    // timer switched off has none, and so has one this loop did not make.
     virtual std::int64_t count(const Timer& timer) const = 0;
     // How many of them fell due no later than the n-th tick of `other`
     // (n >= 1). Of ticks due at the same time, those of the timer made first

@@ -8,10 +8,10 @@ packages=(
     libgtest-dev libbenchmark-dev libx11-dev libx11-xcb-dev libxext-dev libxss-dev libxrandr-dev libxinerama-dev
     libgdk-pixbuf-2.0-dev
     g++-mingw-w64-x86-64-posix wine wine64
-    libwayland-dev wayland-protocols
+    libwayland-dev wayland-protocols plasma-wayland-protocols libsystemd-dev
     xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool imagemagick x11-utils x11-xserver-utils xscreensaver
     openbox icoutils
-    sway swayidle weston grim
+    sway swayidle swaybg weston grim mutter dbus
     valgrind util-linux procps
     dpkg-dev file lintian groff-base man-db unzip
     emscripten chromium python3-websocket

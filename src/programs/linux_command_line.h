@@ -1,22 +1,35 @@
 #pragma once
 
-#include <optional>
+#include <chrono>
 #include <string>
 
 namespace lightmatrix {
 
-// The options every Linux program answers without running, decided before the
-// display is opened: the first argument that begins with "--", but for
-// --root (XScreenSaver's full screen), is one of them.
-// --help prints the usage on standard output and gives exit status 0,
-// --version prints "lightmatrix VERSION" and gives 0, and any other prints the
-// usage on standard error and gives 2. Without such an argument there is no
-// status: the program runs.
-std::optional<int> answerOption(int argc, const char* const* argv);
+// What the command line asks of the Linux program, read before any display
+// is opened. An argument that begins with "--" is an option, but for --root,
+// which XScreenSaver hands its hacks and which runs full screen as any other
+// argument does:
+//   --help             the usage, on standard output; status 0
+//   --version          "lightmatrix VERSION"; status 0
+//   --idle SECONDS     the idle watcher (also --idle=SECONDS), SECONDS a
+//                      whole number from 1 to 86400, with no other argument
+// An unknown or malformed option is a usage error: what is wrong, and where
+// to read more, on standard error; status 2. Without an option the saver
+// runs, reading the command-line text by the Windows rules.
+struct Request {
+    enum class Kind { Saver, IdleWatcher, Answered };
+    Kind kind = Kind::Saver;
+    // Answered: the exit status, and what to print on standard output (for
+    // status 0) or standard error.
+    int status = 0;
+    std::string message;
+    // Saver: the arguments joined by single blanks, so that
+    // "lightmatrix /p 1234" and "lightmatrix '/p 1234'" read the same.
+    std::string commandLine;
+    // IdleWatcher: how long the session is idle before the saver starts.
+    std::chrono::seconds idleAfter{0};
+};
 
-// The command-line text the saver reads by the Windows rules: the arguments
-// joined by single blanks, so "lightmatrix /p 1234" and
-// "lightmatrix '/p 1234'" read the same.
-std::string commandLineText(int argc, const char* const* argv);
+Request readCommandLine(int argc, const char* const* argv);
 
 }  // namespace lightmatrix

@@ -1,7 +1,8 @@
 // lightmatrix, the screen saver on Linux: on Wayland natively, or on X11 (a
-// window of its own, a preview pane, an XScreenSaver hack's window). The
-// options that begin with "--" are answered first, without a display; then
-// the saver runs by the Windows rules.
+// window of its own, a preview pane, an XScreenSaver hack's window); or, with
+// --idle, the watcher that starts it when the session is idle. The options
+// that begin with "--" are answered first, without a display; then the saver
+// runs by the Windows rules.
 
 #include <sys/stat.h>
 
@@ -9,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "idle/idle_watcher.h"
+#include "platform/linux/end_signals.h"
 #include "platform/linux/process_start.h"
 #include "platform/wayland/wayland_backend.h"
 #include "platform/x11/x11_backend.h"
@@ -41,8 +44,13 @@ bool isSocket(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const auto status = answerOption(argc, argv)) return *status;
-    const std::string commandLine = commandLineText(argc, argv);
+    const Request request = readCommandLine(argc, argv);
+    if (request.kind == Request::Kind::Answered) {
+        std::fputs(request.message.c_str(), request.status == 0 ? stdout : stderr);
+        return request.status;
+    }
+    if (request.kind == Request::Kind::IdleWatcher) return runIdleWatcher(request.idleAfter);
+    const std::string& commandLine = request.commandLine;
     const bool preview = isPreviewCommandLine(commandLine);
     const auto systems = windowSystemsToTry(surroundingsOf(preview, &std::getenv, &isSocket));
     if (!systems) {

@@ -9,10 +9,12 @@
 #include <map>
 #include <set>
 
+#include "idle/idle_choice.h"
 #include "platform/linux/instance_lock.h"
 #include "platform/linux/unique_fd.h"
 #include "platform/loop/deadline_timers.h"
 #include "platform/x11/x11_visibility.h"
+#include "programs/linux_command_line.h"
 #include "programs/window_system.h"
 #include "programs/windows_command_line.h"
 #include "support/scratch_dir.h"
@@ -92,6 +94,63 @@ TEST(WindowSystem, WaylandWhereACompositorIsThereElseX11AndX11ForHacksPreviewsAn
     EXPECT_EQ(choice(), Systems({X11}));
     environment["LIGHTMATRIX_BACKEND"] = "X11";
     EXPECT_EQ(choice(), std::nullopt);
+}
+
+Request read(std::vector<const char*> arguments) {
+    arguments.insert(arguments.begin(), "lightmatrix");
+    return readCommandLine(static_cast<int>(arguments.size()), arguments.data());
+}
+
+TEST(LinuxCommandLine, IdleTakesSecondsFromOneToADayAndNothingElseOtherOptionsAreAnswered) {
+    for (const auto& [arguments, seconds] :
+         {std::pair<std::vector<const char*>, int>{{"--idle", "600"}, 600},
+          {{"--idle=1"}, 1},
+          {{"--idle", "86400"}, 86400}}) {
+        const Request request = read(arguments);
+        EXPECT_EQ(request.kind, Request::Kind::IdleWatcher);
+        EXPECT_EQ(request.idleAfter, std::chrono::seconds(seconds));
+    }
+    // Each a usage error, status 2: what is wrong and where to read more.
+    for (const std::vector<const char*>& arguments :
+         std::vector<std::vector<const char*>>{{"--idle"},
+                                               {"--idle", "0"},
+                                               {"--idle", "-5"},
+                                               {"--idle", "ten"},
+                                               {"--idle", "86401"},
+                                               {"--idle", "1e3"},
+                                               {"--idle="},
+                                               {"--idle", "600", "/p", "12"},
+                                               {"/s", "--idle", "600"},
+                                               {"--idle", "/p"},
+                                               {"--no-such-option"}}) {
+        const Request request = read(arguments);
+        EXPECT_EQ(request.kind, Request::Kind::Answered) << arguments.front();
+        EXPECT_EQ(request.status, 2) << arguments.back();
+        EXPECT_TRUE(request.message.starts_with("lightmatrix: ")) << request.message;
+        EXPECT_TRUE(request.message.ends_with("Try 'lightmatrix --help' for more information.\n"))
+            << request.message;
+    }
+    EXPECT_NE(read({"--idle", "ten"}).message.find("'ten'"), std::string::npos);
+    EXPECT_NE(read({"/s", "--idle", "600"}).message.find("'/s'"), std::string::npos);
+
+    const Request help = read({"/p", "1", "--help"});
+    EXPECT_EQ(std::tuple(help.kind, help.status), std::tuple(Request::Kind::Answered, 0));
+    EXPECT_NE(help.message.find("--idle SECONDS"), std::string::npos);
+    // --root is no option: the saver reads every argument.
+    const Request saver = read({"--root", "/p", "1234"});
+    EXPECT_EQ(saver.kind, Request::Kind::Saver);
+    EXPECT_EQ(saver.commandLine, "--root /p 1234");
+}
+
+TEST(IdleSource, TheCompositorsOwnFirstThenGnomesThenTheXServers) {
+    using enum IdleKind;
+    EXPECT_EQ(chooseIdleSource({}), std::nullopt);
+    EXPECT_EQ(chooseIdleSource({.xsync = true}), XSync);
+    EXPECT_EQ(chooseIdleSource({.gnomeIdleMonitor = true, .xsync = true}), GnomeIdleMonitor);
+    EXPECT_EQ(chooseIdleSource({.kdeIdle = true, .gnomeIdleMonitor = true, .xsync = true}),
+              KdeIdle);
+    EXPECT_EQ(chooseIdleSource({.extIdleNotify = true, .kdeIdle = true, .xsync = true}),
+              ExtIdleNotify);
 }
 
 TEST(WindowsCommandLine, TheArgumentsFollowTheProgramsNameQuotedOrNot) {

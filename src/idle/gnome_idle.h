@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "idle/idle_source.h"
+
+namespace lightmatrix {
+
+// GNOME's idle time: mutter's idle monitor (org.gnome.Mutter.IdleMonitor) on
+// the session bus, under GNOME on Wayland and on X11 alike. The session
+// manager's inhibitors of idling (org.gnome.SessionManager, flag 8: a video
+// playing, a presentation) keep the watcher from being told idle.
+class GnomeIdle : public IdleSource {
+  public:
+    // The session bus, where the idle monitor is on it; nullptr where there
+    // is no session bus or no idle monitor.
+    static std::unique_ptr<GnomeIdle> connect(Listener& listener);
+    ~GnomeIdle() override;
+
+    // Watches for `after` of idle time.
+    void watch(std::chrono::milliseconds after);
+
+    const char* name() const override { return "org.gnome.Mutter.IdleMonitor"; }
+    std::optional<pollfd> prepareWait() override;
+    void dispatch(short revents) override;
+
+  private:
+    struct Bus;
+    GnomeIdle(std::unique_ptr<Bus> bus, Listener& listener);
+
+    std::unique_ptr<Bus> bus_;
+    Listener& listener_;
+};
+
+}  // namespace lightmatrix

@@ -12,6 +12,7 @@ expect() { [ "$2" = "$3" ] || fail "$1: expected [$3], got [$2]"; }
 
 expect "files of $deb" "$(dpkg-deb -c "$deb" | grep -v '/$' | awk '{$1=$2=$3=$4=$5=""; print}' | sed 's/^ *//' | sort)" \
 "./usr/bin/lightmatrix
+./usr/lib/systemd/user/lightmatrix-idle.service
 ./usr/libexec/xscreensaver/lightmatrix -> ../../bin/lightmatrix
 ./usr/share/doc/lightmatrix/changelog.Debian.gz
 ./usr/share/doc/lightmatrix/copyright
@@ -41,13 +42,17 @@ run --version
 expect --version "$status|$out|$err" "0|lightmatrix $version|"
 run --help
 expect "--help status and error output" "$status|$err" "0|"
-for part in "Usage: lightmatrix" "/p WINDOW-ID" XSCREENSAVER_WINDOW "natively on Wayland" \
+for part in "Usage: lightmatrix" "/p WINDOW-ID" "--idle SECONDS" XSCREENSAVER_WINDOW "natively on Wayland" \
     LIGHTMATRIX_BACKEND=x11 "Exit status"; do
     [[ $out == *"$part"* ]] || fail "--help does not tell $part: $out"
 done
 run --no-such-option
 expect "--no-such-option status and output" "$status|$out" "2|"
-[[ $err == *"Usage: lightmatrix"* ]] || fail "--no-such-option gives no usage: $err"
+expect "--no-such-option error output" "$err" "lightmatrix: unknown option '--no-such-option'
+Try 'lightmatrix --help' for more information."
+# The user unit runs the watcher of the package; installed, not enabled.
+grep -qx "ExecStart=/usr/bin/lightmatrix --idle 600" "$root/usr/lib/systemd/user/lightmatrix-idle.service" ||
+    fail "the user unit does not run /usr/bin/lightmatrix --idle 600"
 run --root
 expect "--root without a display" "$status" 1
 

@@ -7,6 +7,8 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include "xdg-shell-client-protocol.h"
+
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -17,22 +19,35 @@ namespace lightmatrix::wayland_test {
 namespace {
 
 // The requests the test makes of wlroots' virtual pointer and virtual
-// keyboard, described here as their protocols give them: create(seat, new
-// id) of each manager; keymap(format, fd, size) and key(time, key, state) of
-// the keyboard.
-const wl_interface kVirtualPointer{"zwlr_virtual_pointer_v1", 1, 0, nullptr, 0, nullptr};
+// keyboard, and of the idle inhibitor, described here as their protocols give
+// them: create(seat, new id) of each manager; motion(time, dx, dy) and frame
+// of the pointer (the first and the fifth request); keymap(format, fd, size)
+// and key(time, key, state) of the keyboard; create_inhibitor(new id, surface).
+const wl_interface* kNoTypes[] = {nullptr, nullptr, nullptr, nullptr, nullptr};
+const wl_message kPointerRequests[] = {{"motion", "uff", kNoTypes},
+                                       {"motion_absolute", "uuuuu", kNoTypes},
+                                       {"button", "uuu", kNoTypes},
+                                       {"axis", "uuf", kNoTypes},
+                                       {"frame", "", kNoTypes}};
+const wl_interface kVirtualPointer{"zwlr_virtual_pointer_v1", 1, 5, kPointerRequests, 0, nullptr};
 const wl_interface* kPointerTypes[] = {&wl_seat_interface, &kVirtualPointer};
 const wl_message kCreatePointer{"create_virtual_pointer", "?on", kPointerTypes};
 const wl_interface kPointerManager{
     "zwlr_virtual_pointer_manager_v1", 1, 1, &kCreatePointer, 0, nullptr};
 
-const wl_interface* kNoTypes[] = {nullptr, nullptr, nullptr};
 const wl_message kKeyboardRequests[] = {{"keymap", "uhu", kNoTypes}, {"key", "uuu", kNoTypes}};
 const wl_interface kVirtualKeyboard{"zwp_virtual_keyboard_v1", 1, 2, kKeyboardRequests, 0, nullptr};
 const wl_interface* kKeyboardTypes[] = {&wl_seat_interface, &kVirtualKeyboard};
 const wl_message kCreateKeyboard{"create_virtual_keyboard", "on", kKeyboardTypes};
 const wl_interface kKeyboardManager{
     "zwp_virtual_keyboard_manager_v1", 1, 1, &kCreateKeyboard, 0, nullptr};
+
+const wl_interface kInhibitor{"zwp_idle_inhibitor_v1", 1, 0, nullptr, 0, nullptr};
+const wl_interface* kInhibitorTypes[] = {&kInhibitor, &wl_surface_interface};
+const wl_message kInhibitRequests[] = {{"destroy", "", kNoTypes},
+                                       {"create_inhibitor", "no", kInhibitorTypes}};
+const wl_interface kInhibitManager{
+    "zwp_idle_inhibit_manager_v1", 1, 2, kInhibitRequests, 0, nullptr};
 
 // A keymap of one key, the space bar, at evdev's code for it.
 constexpr char kKeymap[] =
@@ -91,6 +106,10 @@ struct SwaySession::Input {
     void key(uint32_t code, uint32_t state) {
         wl_proxy_marshal_flags(keyboard, 1, nullptr, 1, 0, 0u, code, state);
     }
+    void move(int dx) {
+        wl_proxy_marshal_flags(pointer, 0, nullptr, 1, 0, 0u, wl_fixed_from_int(dx), 0);
+        wl_proxy_marshal_flags(pointer, 4, nullptr, 1, 0);
+    }
 
     wl_display* display;
     wl_registry* registry = nullptr;
@@ -99,6 +118,88 @@ struct SwaySession::Input {
     wl_proxy* keyboardManager = nullptr;
     wl_proxy* pointer = nullptr;
     wl_proxy* keyboard = nullptr;
+};
+
+// A client with a small white window that inhibits idling while it lives.
+struct SwaySession::Inhibitor {
+    explicit Inhibitor(const std::string& socket) : display(wl_display_connect(socket.c_str())) {
+        if (display == nullptr) throw std::runtime_error("cannot connect to " + socket);
+        registry = wl_display_get_registry(display);
+        static const wl_registry_listener listener{
+            [](void* self, wl_registry* r, uint32_t name, const char* interface, uint32_t) {
+                Inhibitor* client = static_cast<Inhibitor*>(self);
+                const std::string_view offered = interface;
+                if (offered == wl_compositor_interface.name)
+                    client->compositor = static_cast<wl_compositor*>(
+                        wl_registry_bind(r, name, &wl_compositor_interface, 4));
+                else if (offered == wl_shm_interface.name)
+                    client->shm =
+                        static_cast<wl_shm*>(wl_registry_bind(r, name, &wl_shm_interface, 1));
+                else if (offered == xdg_wm_base_interface.name)
+                    client->wmBase = static_cast<xdg_wm_base*>(
+                        wl_registry_bind(r, name, &xdg_wm_base_interface, 1));
+                else if (offered == kInhibitManager.name)
+                    client->manager =
+                        static_cast<wl_proxy*>(wl_registry_bind(r, name, &kInhibitManager, 1));
+            },
+            [](void*, wl_registry*, uint32_t) {}};
+        wl_registry_add_listener(registry, &listener, this);
+        wl_display_roundtrip(display);
+        if (compositor == nullptr || shm == nullptr || wmBase == nullptr || manager == nullptr)
+            throw std::runtime_error("no compositor, shm, xdg_wm_base or idle inhibit manager");
+        surface = wl_compositor_create_surface(compositor);
+        role = xdg_wm_base_get_xdg_surface(wmBase, surface);
+        toplevel = xdg_surface_get_toplevel(role);
+        static const xdg_surface_listener onConfigure{
+            [](void* self, xdg_surface* surfaceRole, uint32_t serial) {
+                xdg_surface_ack_configure(surfaceRole, serial);
+                static_cast<Inhibitor*>(self)->configured = true;
+            }};
+        xdg_surface_add_listener(role, &onConfigure, this);
+        wl_surface_commit(surface);
+        while (!configured)
+            if (wl_display_dispatch(display) < 0) throw std::runtime_error("no configure");
+        constexpr int side = 64;
+        const int file = memfd_create("window", MFD_CLOEXEC);
+        if (file < 0 || ftruncate(file, side * side * 4) != 0)
+            throw std::runtime_error("cannot make a buffer");
+        wl_shm_pool* pool = wl_shm_create_pool(shm, file, side * side * 4);
+        buffer = wl_shm_pool_create_buffer(pool, 0, side, side, side * 4, WL_SHM_FORMAT_XRGB8888);
+        wl_shm_pool_destroy(pool);
+        close(file);
+        wl_surface_attach(surface, buffer, 0, 0);
+        wl_surface_damage_buffer(surface, 0, 0, side, side);
+        wl_surface_commit(surface);
+        inhibitor = wl_proxy_marshal_flags(manager, 1, &kInhibitor, 1, 0, nullptr, surface);
+        if (wl_display_roundtrip(display) < 0)
+            throw std::runtime_error("the inhibitor was refused");
+    }
+    ~Inhibitor() {
+        wl_proxy_destroy(inhibitor);
+        xdg_toplevel_destroy(toplevel);
+        xdg_surface_destroy(role);
+        wl_surface_destroy(surface);
+        wl_buffer_destroy(buffer);
+        for (wl_proxy* proxy :
+             {manager, reinterpret_cast<wl_proxy*>(wmBase), reinterpret_cast<wl_proxy*>(shm),
+              reinterpret_cast<wl_proxy*>(compositor)})
+            wl_proxy_destroy(proxy);
+        wl_registry_destroy(registry);
+        wl_display_disconnect(display);
+    }
+
+    wl_display* display;
+    wl_registry* registry = nullptr;
+    wl_compositor* compositor = nullptr;
+    wl_shm* shm = nullptr;
+    xdg_wm_base* wmBase = nullptr;
+    wl_proxy* manager = nullptr;
+    wl_surface* surface = nullptr;
+    xdg_surface* role = nullptr;
+    xdg_toplevel* toplevel = nullptr;
+    wl_buffer* buffer = nullptr;
+    wl_proxy* inhibitor = nullptr;
+    bool configured = false;
 };
 
 namespace {
@@ -176,7 +277,8 @@ SwaySession::SwaySession(int outputs) : Session("sway-run", true) {
            "for_window [app_id=\"wlroots\"] floating enable\n";
     std::ofstream(runtime_.file("sway.conf"))
         << "xwayland disable\noutput WL-1 mode 1280x800 position 0 0\n"
-           "output WL-2 mode 1024x768 position 1280 0\nseat * hide_cursor 100\n";
+           "output WL-2 mode 1024x768 position 1280 0\noutput * bg #123456 solid_color\n"
+           "seat * hide_cursor 100\n";
     host_ = start({"sway", "-c", runtime_.file("host.conf")},
                   {"HOME=" + runtime_.path(), "SWAYSOCK=" + runtime_.file("host.sock"),
                    "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"});
@@ -262,6 +364,17 @@ void SwaySession::unplug(const std::string& output) {
 Raster SwaySession::screenshot(const std::string& output) const {
     runChecked({"grim", "-o", output, runtime_.file("screenshot.png")});
     return loadPng(runtime_.file("screenshot.png"));
+}
+
+std::shared_ptr<void> SwaySession::inhibitIdle() const {
+    return std::make_shared<Inhibitor>(runtime_.file("wayland-2"));
+}
+
+void SwaySession::nudgePointer() const {
+    input_->move(1);
+    input_->move(-1);
+    if (wl_display_roundtrip(input_->display) < 0)
+        throw std::runtime_error("lost the compositor while moving the pointer");
 }
 
 void SwaySession::pressSpace() const {

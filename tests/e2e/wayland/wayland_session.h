@@ -59,7 +59,8 @@ class Session {
 //
 // Its seat has a keyboard and a pointer of the test's own, made before
 // anything runs in the session and taken by the compositor by then; the
-// cursor starts at (100, 100), drawn over no surface.
+// cursor starts at (100, 100), drawn over no surface. swaybg paints every
+// output #123456 below everything.
 class SwaySession : public Session {
   public:
     explicit SwaySession(int outputs = 2);
@@ -77,6 +78,12 @@ class SwaySession : public Session {
     Raster screenshot(const std::string& output = "WL-1") const;
     // Presses and releases the space bar.
     void pressSpace() const;
+    // Moves the pointer a pixel and back: input, but no button.
+    void nudgePointer() const;
+    // A small window of a client of the test's own that keeps the session
+    // from idling (zwp_idle_inhibitor_v1), as a video player's does, for as
+    // long as what this returns lives.
+    std::shared_ptr<void> inhibitIdle() const;
     // "set X Y" (layout coordinates), "move DX DY", "press button1", "release button1".
     void cursor(const std::string& command) const { swaymsg({"seat", "-", "cursor", command}); }
 
@@ -85,6 +92,7 @@ class SwaySession : public Session {
 
     std::optional<e2e::Process> host_;
     struct Input;
+    struct Inhibitor;
     std::unique_ptr<Input> input_;
 };
 

@@ -178,6 +178,56 @@ TEST(WaylandOnSway, StartedAtIdleAKeyEndsItAndALostCompositorIsARunTimeError) {
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
 }
 
+// The processes `process` has started that still run.
+int childrenOf(const Process& process) {
+    const std::string pid = std::to_string(process.pid());
+    std::ifstream children("/proc/" + pid + "/task/" + pid + "/children");
+    int count = 0;
+    for (pid_t child; children >> child;) ++count;
+    return count;
+}
+
+// The background sway paints where no window is.
+bool showsTheBackground(const Raster& shot) {
+    return shot.pixels.at(shot.pixels.size() / 2) == rgb(0x12, 0x34, 0x56);
+}
+
+// lightmatrix --idle under sway: the saver comes only once nobody has used
+// the session for the idle time and nothing inhibits idling; a key ends it,
+// the watcher stays and starts it again at the next idle time; SIGTERM ends
+// the watcher with status 0.
+TEST(WaylandOnSway, TheIdleWatcherStartsTheSaverWhenTheSessionIsIdle) {
+    SwaySession sway;
+    Process watcher = sway.start({sway.runnable(LIGHTMATRIX_SAVER), "--idle", "3"});
+    // Input more often than the idle time keeps the saver away.
+    for (int i = 0; i < 20; ++i) {
+        sway.nudgePointer();
+        std::this_thread::sleep_for(250ms);
+    }
+    EXPECT_EQ(childrenOf(watcher), 0);
+    {
+        // So does a window that inhibits idling, while it is shown.
+        const std::shared_ptr<void> video = sway.inhibitIdle();
+        sway.nudgePointer();
+        std::this_thread::sleep_for(6s);
+        EXPECT_EQ(childrenOf(watcher), 0);
+    }
+    ASSERT_TRUE(e2e::waitUntil([&] { return showsTheMatrix(sway.screenshot(), 96, 5); }, 60s))
+        << watcher.errorOutput();
+    EXPECT_EQ(childrenOf(watcher), 1);
+
+    sway.pressSpace();
+    ASSERT_TRUE(e2e::waitUntil([&] { return childrenOf(watcher) == 0; }, 30s));
+    EXPECT_TRUE(showsTheBackground(sway.screenshot()));
+    EXPECT_TRUE(watcher.running());
+    ASSERT_TRUE(e2e::waitUntil([&] { return showsTheMatrix(sway.screenshot(), 96, 5); }, 60s));
+
+    watcher.signal(SIGTERM);
+    EXPECT_EQ(watcher.wait(30s), 0) << watcher.errorOutput();
+    EXPECT_TRUE(e2e::waitUntil([&] { return showsTheBackground(sway.screenshot()); }, 30s));
+    EXPECT_EQ(watcher.errorOutput(), "");
+}
+
 // Full screen through xdg-shell, under weston's pixman renderer and its GL
 // renderer (Mesa's, in software): the lights keep coming until SIGTERM.
 class WaylandOnWeston : public ::testing::TestWithParam<bool> {};

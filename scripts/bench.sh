@@ -347,12 +347,16 @@ cpu_model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
     process_row "**Wayland screen saver**, and sway" "$l" run_wayland run wayland run_compositor
     process_row "X11 screen saver, and Xvfb" "$l" run_x11 run x11 run_xserver
     process_row "Wayland screen saver asleep, and headless weston, its output asleep" "$l" asleep_wayland asleep "" asleep_compositor
+    process_row "Idle watcher (\`--idle 600\`) waiting under sway" "$l" waiting_wayland waiting "" ""
+    process_row "Idle watcher (\`--idle 600\`) waiting in Xvfb, and Xvfb" "$l" waiting_x11 waiting "" waiting_xserver
     echo
     echo "| Target, Wayland build | | |"
     echo "|---|---|---|"
     echo "| Wake-ups after a sleep ≤ 60 a second, the output's refresh rate | $(value run_wayland_voluntary_per_second "$l") | $(verdict "$(value run_wayland_voluntary_per_second "$l")" 60 atmost) |"
     echo "| Lighting ticks 100 ± 1 a second (the program's count and clock) | $(value wayland_ticks_per_second "$l") | $(verdict "$(value wayland_ticks_per_second "$l")" 99 within 101) |"
     echo "| Asleep (no frame callbacks), wake-ups ≤ 1 a second | $(value asleep_wayland_wakes_per_second "$l") | $(verdict "$(value asleep_wayland_wakes_per_second "$l")" 1 atmost) |"
+    echo "| The idle watcher waiting makes no wake-up (Wayland / X11) | $(value waiting_wayland_wakes_per_second "$l") / $(value waiting_x11_wakes_per_second "$l") | $(verdict "$(awk -v a="$(value waiting_wayland_wakes_per_second "$l")" -v b="$(value waiting_x11_wakes_per_second "$l")" 'BEGIN { if (a != "" && b != "") print (a > b ? a : b) }')" 0 atmost) |"
+    echo "| The idle watcher's resident memory (Wayland / X11), MB | $(mb "$(value waiting_wayland_rss_kb "$l")" "$(value waiting_x11_rss_kb "$l")") | |"
     echo
     echo "### valgrind memcheck of the X11 build (5 s in Xvfb, ended by a key press)"
     echo

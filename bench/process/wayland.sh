@@ -5,8 +5,10 @@
 # wake-ups a second (timeslices run) by the scheduler's count, the
 # compositor's and the X server's beside them, and each program's lighting
 # ticks a second from its own count and clock (LIGHTMATRIX_STATS, written when
-# SIGTERM ends it). Then the Wayland program asleep, under a headless weston
-# whose output has gone to sleep. sway refuses to run as root: as root, the
+# SIGTERM ends it). Then the idle watcher, `lightmatrix --idle 600`, waiting
+# under the same sway and in the same Xvfb, where nothing goes idle: its
+# wake-ups and memory. Then the Wayland program asleep, under a headless
+# weston whose output has gone to sleep. sway refuses to run as root: as root, the
 # compositors and the Wayland program run as the user nobody.
 #
 #   bench/process/wayland.sh LIGHTMATRIX_BINARY RESULT_FILE [SECONDS] [WxH]
@@ -73,6 +75,28 @@ done
     echo "x11_exit_status=$status"
     run_figures wayland_ "$work/wayland/stats"
     run_figures x11_ "$work/x11.stats"
+
+    # The idle watcher, waiting: the session is not idle for its 600 s.
+    "${as_user[@]}" "${wayland_env[@]}" "$work/wayland/lightmatrix" --idle 600 \
+        >"$work/watcher.out" 2>"$work/watcher.err" &
+    watcher=$!
+    started_pids+=("$watcher")
+    env -u WAYLAND_DISPLAY "$binary" --idle 600 >"$work/watcher_x11.out" 2>"$work/watcher_x11.err" &
+    watcher_x11=$!
+    started_pids+=("$watcher_x11")
+    sleep "$settle"
+    for pid in "$watcher" "$watcher_x11"; do
+        kill -0 "$pid" || { echo "an idle watcher ended early:" >&2; cat "$work"/watcher*.err >&2; exit 1; }
+    done
+    measure_window waiting "$seconds" "wayland:$watcher" "x11:$watcher_x11"
+    echo "waiting_wayland_rss_kb=$(status_kb "$watcher" VmRSS)"
+    echo "waiting_x11_rss_kb=$(status_kb "$watcher_x11" VmRSS)"
+    kill -TERM "$watcher" "$watcher_x11"
+    for pid in "$watcher" "$watcher_x11"; do
+        status=0
+        wait "$pid" || status=$?
+        echo "waiting_exit_status_$pid=$status"
+    done
 
     # Asleep: headless weston with an idle time of 1 s puts its output to
     # sleep (no seat, no input ever wakes it) and sends no frame callbacks.

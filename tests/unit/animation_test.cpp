@@ -238,20 +238,43 @@ struct Sleep {
 
 class CatchUp : public ::testing::TestWithParam<Sleep> {};
 
+// The program's generator, counting its reseeds: one for every lighting tick run.
+struct CountingGenerator : Generator {
+    void reseed(float seed) override {
+        ++reseeds;
+        generator.reseed(seed);
+    }
+    float next() override { return generator.next(); }
+    PcgGenerator generator;
+    std::int64_t reseeds = 0;
+};
+
 // Seen again, the ticks before the last clearing that fell due are passed
-// over; the result is what replaying every one of them gives, in every light
-// that can be seen, in the ticks counted, and in what the timers do next.
+// over, and only the lighting ticks after it run; the result is what
+// replaying every one of them gives, in every light that can be seen, in the
+// ticks counted, and in what the timers do next.
 TEST_P(CatchUp, PassesOverWhatTheLastClearingUndoesAndEndsAsAFullReplay) {
     const Sleep sleep = GetParam();
-    RunningProgram bounded(MemoryOptions{.startSeconds = sleep.startSeconds});
-    RunningProgram replayed(MemoryOptions{.startSeconds = sleep.startSeconds});
+    CountingGenerator boundedDraws;
+    CountingGenerator replayedDraws;
+    RunningProgram bounded(MemoryOptions{.startSeconds = sleep.startSeconds}, "", true,
+                           &boundedDraws);
+    RunningProgram replayed(MemoryOptions{.startSeconds = sleep.startSeconds}, "", true,
+                            &replayedDraws);
     replayed.memory.onCatchUp({});  // every missed tick runs
     for (RunningProgram* program : {&bounded, &replayed}) {
         program->memory.advance(sleep.awakeMs);
         program->memory.setSeen(false);
         program->memory.stall(sleep.asleepMs);
-        program->memory.setSeen(true);
     }
+    const std::int64_t drawnBefore = boundedDraws.reseeds;
+    bounded.memory.setSeen(true);
+    replayed.memory.setSeen(true);
+    // The clearings fall every six minutes from the start; a lighting tick
+    // due just when one clears runs before it.
+    const std::int64_t cycleMs = (kClearingTicksBeforeClear + 1) * kClearingPeriodMs;
+    const std::int64_t sinceLastClear = (sleep.awakeMs + sleep.asleepMs) % cycleMs;
+    EXPECT_EQ(boundedDraws.reseeds - drawnBefore, sinceLastClear / kLightingPeriodMs);
     EXPECT_EQ(bounded.saver.lightingTicks(), replayed.saver.lightingTicks());
     EXPECT_EQ(seenLights(bounded), seenLights(replayed));
     EXPECT_TRUE(bounded.memory.screen().pixels == replayed.memory.screen().pixels);

@@ -74,8 +74,20 @@ int X11Display::onError(Display* display, XErrorEvent* error) {
 }
 
 int X11Display::onIOError(Display* /*display*/) {
+    // Xlib goes on to the connection's exit handler, which raiseWhenLost() set.
+    if (current != nullptr && current->raiseWhenLost_) return 0;
     std::fputs("lightmatrix: lost the connection to the X display\n", stderr);
     std::exit(1);
+}
+
+void X11Display::raiseWhenLost() {
+    raiseWhenLost_ = true;
+    XSetIOErrorExitHandler(
+        display_, [](Display*, void* self) { static_cast<X11Display*>(self)->lost_ = true; }, this);
+}
+
+void X11Display::checkConnection() const {
+    if (lost_) raise(ErrorKind::Platform, "lost the connection to the X display");
 }
 
 double X11Display::logicalDpi() const {

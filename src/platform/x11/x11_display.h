@@ -16,7 +16,8 @@ namespace lightmatrix {
 //    under us (the preview pane, the screen-saver daemon's window, our own
 //    window inside either): that marks the window as gone.
 // Every other error is reported by Xlib's own handler, which ends the program.
-// A lost connection ends the program with one line on standard error.
+// A lost connection ends the program with one line on standard error, unless
+// its owner asked to be told instead (raiseWhenLost).
 class X11Display {
   public:
     // Opens the display named by $DISPLAY; raises a Platform run-time error if
@@ -38,6 +39,12 @@ class X11Display {
 
     Atom atom(const char* name) const { return XInternAtom(display_, name, False); }
 
+    // From now on a lost connection does not end the program: every Xlib call
+    // on it returns at once, and checkConnection() raises a Platform run-time
+    // error, for an owner that cleans up as an error passes.
+    void raiseWhenLost();
+    void checkConnection() const;
+
     // Windows that may be destroyed by another client at any moment.
     void watch(::Window window) { watched_.insert(window); }
     bool watching(::Window window) const { return watched_.contains(window); }
@@ -52,6 +59,8 @@ class X11Display {
     Display* display_ = nullptr;
     std::set<::Window> watched_;
     bool watchedGone_ = false;
+    bool raiseWhenLost_ = false;
+    bool lost_ = false;
     int (*previousHandler_)(Display*, XErrorEvent*) = nullptr;
     class ErrorTrap* trap_ = nullptr;
 };

@@ -27,7 +27,7 @@ TEST(X11FullScreen, LightsPileUpAtTheDisplaysDpiOnABlackScreenThroughASecondInst
     Process saver = session.start({}, {"LIGHTMATRIX_STATS=" + statsFile});
     // At 144 pixels per inch a light is 10 pixels across, and nothing but
     // discs shows on black.
-    const LightsSeen first = waitForLightsOf(session.display(), saver, 3, 30s, 144);
+    const LightsSeen first = waitForLightsOf(session.display(), saver.pid(), 3, 30s, 144);
     EXPECT_EQ(first.strayPixels + first.mixedDiscs, 0) << saver.errorOutput();
     const LightsSeen at96 = e2e::inspectLights(e2e::capture(session.display()));
     EXPECT_GT(at96.strayPixels + at96.mixedDiscs, 0);
@@ -64,7 +64,7 @@ TEST(X11FullScreen, SigtermAndSigintEachEndItCleanly) {
     SaverSession session;
     for (const int sig : {SIGTERM, SIGINT}) {
         Process saver = session.start();
-        ASSERT_GE(waitForLightsOf(session.display(), saver, 1, 30s).litDiscs, 1)
+        ASSERT_GE(waitForLightsOf(session.display(), saver.pid(), 1, 30s).litDiscs, 1)
             << saver.errorOutput();
         saver.signal(sig);
         // It lets go of its instance lock too: the next one runs.

@@ -91,11 +91,11 @@ std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid)
     return std::nullopt;
 }
 
-e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
+e2e::LightsSeen waitForLightsOf(const std::string& display, pid_t saver, int minimum,
                                 std::chrono::milliseconds timeout, double dpi) {
     e2e::waitUntil(
         [&] {
-            const auto window = windowOfProcess(display, saver.pid());
+            const auto window = windowOfProcess(display, saver);
             return window.has_value() && window->viewable;
         },
         timeout);

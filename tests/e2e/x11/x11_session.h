@@ -86,10 +86,10 @@ std::vector<::Window> childrenOf(const std::string& display, ::Window window);
 // The top-level window that the process `pid` made (by _NET_WM_PID), mapped or not.
 std::optional<WindowInfo> windowOfProcess(const std::string& display, pid_t pid);
 
-// waitForLights, once `saver` has a viewable top-level window of its own: a
-// window that an earlier saver left on the screen a moment after it ended
-// cannot pass for this one's.
-e2e::LightsSeen waitForLightsOf(const std::string& display, const e2e::Process& saver, int minimum,
+// waitForLights, once the process `saver` has a viewable top-level window of
+// its own: a window that an earlier saver left on the screen a moment after it
+// ended cannot pass for this one's.
+e2e::LightsSeen waitForLightsOf(const std::string& display, pid_t saver, int minimum,
                                 std::chrono::milliseconds timeout, double dpi = 96);
 
 // Starts openbox on the session's display and waits until it takes on new

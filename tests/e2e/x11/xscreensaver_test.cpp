@@ -152,7 +152,7 @@ TEST_F(XScreenSaverTest, EveryScreenShowsLightsThroughASwitchOfHacksUntilTheDaem
 TEST_F(XScreenSaverTest, TheUnpackedProgramRunsFullScreenUntilAKey) {
     SaverSession session;
     Process saver = Process::start({installedSaver()}, session.env());
-    EXPECT_GE(waitForLightsOf(session.display(), saver, 10, 30s).litDiscs, 10)
+    EXPECT_GE(waitForLightsOf(session.display(), saver.pid(), 10, 30s).litDiscs, 10)
         << saver.errorOutput();
     ASSERT_TRUE(session.xdotool({"key", "space"}));
     EXPECT_EQ(saver.wait(10s), 0) << saver.errorOutput();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <exception>
 #include <memory>
 
 #include "idle/idle_source.h"
@@ -27,10 +29,27 @@ class GnomeIdle : public IdleSource {
 
   private:
     struct Bus;
+    // Active: input since the idle time last passed (or it has not passed).
+    // HeldBack: idle, until the session manager says that nothing holds
+    // idling back. Idle: the listener was told.
+    enum class State { Active, HeldBack, Idle };
+
     GnomeIdle(std::unique_ptr<Bus> bus, Listener& listener);
+    bool findMonitor();
+    void watchFired(std::uint32_t id);
+    void awaitInput();
+    void holdBack();
+    void askInhibited();
+    void release(State state);
+    [[noreturn]] static void lost();
+    [[noreturn]] static void refused(const char* why);
 
     std::unique_ptr<Bus> bus_;
     Listener& listener_;
+    State state_ = State::Active;
+    std::uint32_t idleWatch_ = 0;
+    std::uint32_t activeWatch_ = 0;  // 0: none added yet
+    std::exception_ptr failure_;     // thrown by a handler, for dispatch() to throw
 };
 
 }  // namespace lightmatrix

@@ -4,6 +4,7 @@
 #include <linux/input-event-codes.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <systemd/sd-bus.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <regex>
 #include <stdexcept>
+#include <thread>
 
 namespace lightmatrix::wayland_test {
 
@@ -400,6 +402,101 @@ Raster WestonSession::screenshot() const {
     for (const auto& file : std::filesystem::directory_iterator(folder))
         return loadPng(file.path());
     throw std::runtime_error("weston-screenshooter saved nothing: " + std::to_string(status));
+}
+
+// A client of mutter's remote desktop on the session bus: its virtual
+// keyboard is the seat's for as long as the session lasts.
+struct MutterSession::Input {
+    explicit Input(const std::string& address) {
+        if (sd_bus_new(&bus) < 0 || sd_bus_set_address(bus, address.c_str()) < 0 ||
+            sd_bus_set_bus_client(bus, 1) < 0 || sd_bus_start(bus) < 0)
+            throw std::runtime_error("cannot connect to the session bus at " + address);
+        // mutter takes its names on the bus a moment after it made its socket.
+        const auto owned = [&](const char* name) {
+            int owner = 0;
+            sd_bus_message_read(call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                     "org.freedesktop.DBus", "NameHasOwner", "s", name)
+                                    .get(),
+                                "b", &owner);
+            return owner != 0;
+        };
+        if (!e2e::waitUntil(
+                [&] {
+                    return owned("org.gnome.Mutter.IdleMonitor") &&
+                           owned("org.gnome.Mutter.RemoteDesktop");
+                },
+                30s))
+            throw std::runtime_error("mutter offers no idle monitor or remote desktop");
+        const char* path = nullptr;
+        const Reply created = call(kRemoteDesktop, "/org/gnome/Mutter/RemoteDesktop",
+                                   kRemoteDesktop, "CreateSession", "");
+        sd_bus_message_read(created.get(), "o", &path);
+        session = path;
+        call(kRemoteDesktop, session, kSession, "Start", "");
+        // mutter gives the seat the keyboard at its first key.
+        key(true);
+        key(false);
+    }
+    ~Input() { sd_bus_flush_close_unref(bus); }  // its remote desktop session goes with it
+
+    using Reply = std::unique_ptr<sd_bus_message, sd_bus_message* (*)(sd_bus_message*)>;
+    template <typename... Arguments>
+    Reply call(const char* destination, const std::string& path, const char* interface,
+               const char* member, const char* types, Arguments... arguments) const {
+        sd_bus_error error = SD_BUS_ERROR_NULL;
+        sd_bus_message* reply = nullptr;
+        if (sd_bus_call_method(bus, destination, path.c_str(), interface, member, &error, &reply,
+                               types, arguments...) < 0) {
+            const std::string why = error.message != nullptr ? error.message : "failed";
+            sd_bus_error_free(&error);
+            throw std::runtime_error(std::string(member) + ": " + why);
+        }
+        return Reply(reply, &sd_bus_message_unref);
+    }
+    void key(bool pressed) const {
+        call(kRemoteDesktop, session, kSession, "NotifyKeyboardKeycode", "ub",
+             static_cast<uint32_t>(KEY_SPACE), static_cast<int>(pressed));
+    }
+
+    static constexpr const char* kRemoteDesktop = "org.gnome.Mutter.RemoteDesktop";
+    static constexpr const char* kSession = "org.gnome.Mutter.RemoteDesktop.Session";
+    sd_bus* bus = nullptr;
+    std::string session;
+};
+
+MutterSession::MutterSession() : Session("mutter-run", false) {
+    // The shell tells the test where dbus-run-session put the bus.
+    const std::string address = runtime_.file("bus-address");
+    server_ = start({"dbus-run-session", "--", "sh", "-c",
+                     "echo \"$DBUS_SESSION_BUS_ADDRESS\" >\"$0\" && exec mutter --headless "
+                     "--wayland --no-x11 --wayland-display=wayland-1 --sm-disable "
+                     "--virtual-monitor 1024x768",
+                     address},
+                    {"HOME=" + runtime_.path()});
+    awaitSocket("wayland-1", *server_);
+    std::string bus;
+    std::ifstream(address) >> bus;
+    env_.insert(env_.end(), {"HOME=" + runtime_.path(), "DBUS_SESSION_BUS_ADDRESS=" + bus});
+    input_ = std::make_unique<Input>(bus);
+}
+
+MutterSession::~MutterSession() = default;
+
+void MutterSession::pressSpace() const {
+    input_->key(true);
+    input_->key(false);
+}
+
+bool sleepsThrough(const e2e::Process& process, std::chrono::milliseconds span) {
+    const auto wakeUps = [&] {
+        std::ifstream status("/proc/" + std::to_string(process.pid()) + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.starts_with("voluntary_ctxt_switches:")) return std::stol(line.substr(24));
+        return -1L;
+    };
+    const long before = wakeUps();
+    std::this_thread::sleep_for(span);
+    return before >= 0 && wakeUps() == before;
 }
 
 }  // namespace lightmatrix::wayland_test

@@ -106,4 +106,27 @@ class WestonSession : public Session {
     Raster screenshot() const;
 };
 
+// Headless mutter, GNOME's compositor, as the current user (root is fine):
+// one virtual monitor of 1024 x 768, no Xwayland, in a private session bus
+// (dbus-run-session) where it offers its idle monitor. env() also holds HOME
+// and DBUS_SESSION_BUS_ADDRESS. No session manager runs.
+//
+// Its seat has no device but a keyboard of the test's own, through mutter's
+// remote desktop, given to the seat before anything runs in the session.
+class MutterSession : public Session {
+  public:
+    MutterSession();
+    ~MutterSession();
+
+    // Presses and releases the space bar.
+    void pressSpace() const;
+
+  private:
+    struct Input;
+    std::unique_ptr<Input> input_;
+};
+
+// Whether `process` slept through `span` without waking once.
+bool sleepsThrough(const e2e::Process& process, std::chrono::milliseconds span);
+
 }  // namespace lightmatrix::wayland_test

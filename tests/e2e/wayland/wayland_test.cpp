@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "render.h"
 #include "wayland_session.h"
@@ -50,19 +49,6 @@ using e2e::Process;
 
 bool allBlack(const Raster& shot) {
     return std::all_of(shot.pixels.begin(), shot.pixels.end(), [](Colour c) { return c == 0; });
-}
-
-// Whether `process` slept through `span` without waking once.
-bool sleepsThrough(const Process& process, std::chrono::milliseconds span) {
-    const auto wakeUps = [&] {
-        std::ifstream status("/proc/" + std::to_string(process.pid()) + "/status");
-        for (std::string line; std::getline(status, line);)
-            if (line.starts_with("voluntary_ctxt_switches:")) return std::stol(line.substr(24));
-        return -1L;
-    };
-    const long before = wakeUps();
-    std::this_thread::sleep_for(span);
-    return before >= 0 && wakeUps() == before;
 }
 
 TEST(WaylandOnSway, EveryOutputCoveredTheMatrixAtEachScaleAndAButtonOnTheOtherEndsIt) {

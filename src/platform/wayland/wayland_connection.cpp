@@ -73,6 +73,8 @@ WaylandConnection::WaylandConnection(wl_display* display) : display_(display) {
 WaylandConnection::~WaylandConnection() {
     for (WaylandOutput& output : outputs_) releaseOutput(output);
     releaseSeat();
+    // Disconnecting, libwayland frees right what its queue still names.
+    destroyRetired();
     if (xdgOutputs_ != nullptr) zxdg_output_manager_v1_destroy(xdgOutputs_);
     if (fractionalScale_ != nullptr) wp_fractional_scale_manager_v1_destroy(fractionalScale_);
     if (viewporter_ != nullptr) wp_viewporter_destroy(viewporter_);
@@ -95,7 +97,18 @@ void WaylandConnection::roundtrip() {
 
 void WaylandConnection::dispatch() {
     if (wl_display_dispatch_pending(display_) < 0) fail();
+    destroyRetired();  // the queue is empty now
     failure_.rethrowIfAny();
+}
+
+void WaylandConnection::retire(wl_surface* surface) {
+    wl_proxy_set_user_data(reinterpret_cast<wl_proxy*>(surface), nullptr);
+    retired_.emplace_back([surface] { wl_surface_destroy(surface); });
+}
+
+void WaylandConnection::destroyRetired() {
+    for (const auto& destroy : retired_) destroy();
+    retired_.clear();
 }
 
 void WaylandConnection::fail() const {
@@ -232,10 +245,13 @@ void WaylandConnection::globalRemoved(std::uint32_t name) {
 
 void WaylandConnection::releaseOutput(WaylandOutput& output) {
     if (output.xdgOutput != nullptr) zxdg_output_v1_destroy(output.xdgOutput);
-    if (versionOf(output.output) >= WL_OUTPUT_RELEASE_SINCE_VERSION)
-        wl_output_release(output.output);
-    else
-        wl_output_destroy(output.output);
+    wl_output* const gone = output.output;
+    retired_.emplace_back([gone] {
+        if (versionOf(gone) >= WL_OUTPUT_RELEASE_SINCE_VERSION)
+            wl_output_release(gone);
+        else
+            wl_output_destroy(gone);
+    });
     output = {};
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/geometry.h"
 #include "platform/loop/handler_failure.h"
@@ -14,6 +16,7 @@ struct wl_output;
 struct wl_registry;
 struct wl_seat;
 struct wl_shm;
+struct wl_surface;
 struct wp_fractional_scale_manager_v1;
 struct wp_viewporter;
 struct xdg_wm_base;
@@ -48,6 +51,11 @@ struct WaylandOutput {
 // libwayland calls the program's listeners from its C code, which an
 // exception must not unwind: every listener runs its work through guard(),
 // and dispatch() throws what one threw once libwayland has returned.
+//
+// An object that events name (a surface in a key's leave, an output in a
+// surface's enter) is destroyed only once no event read already names it:
+// libwayland 1.21 never frees an object destroyed while such an event waits
+// in its queue.
 class WaylandConnection {
   public:
     // What the connection reports up, to the one listener it has.
@@ -75,8 +83,12 @@ class WaylandConnection {
     // Sends what waits to be sent, receives and handles what came, and
     // waits for the compositor to have handled everything sent before.
     void roundtrip();
-    // Handles the events read already, then throws what a listener threw.
+    // Handles the events read already, destroys what was retired meanwhile,
+    // then throws what a listener threw.
     void dispatch();
+    // Destroys `surface`, which has no role left, once the events read
+    // already have been handled. Its listener must ignore a null user data.
+    void retire(wl_surface* surface);
     // A Platform run-time error for a lost connection or a refused request.
     [[noreturn]] void fail() const;
 
@@ -107,6 +119,7 @@ class WaylandConnection {
     void addOutput(wl_output* output, std::uint32_t id);
     void describeLogically(WaylandOutput& output);
     void releaseOutput(WaylandOutput& output);
+    void destroyRetired();
     void releaseSeat();
     WaylandOutput* findMutable(const wl_output* output);
     WaylandOutput* findMutable(const zxdg_output_v1* output);
@@ -127,6 +140,7 @@ class WaylandConnection {
     wp_fractional_scale_manager_v1* fractionalScale_ = nullptr;
     zxdg_output_manager_v1* xdgOutputs_ = nullptr;
     std::list<WaylandOutput> outputs_;
+    std::vector<std::function<void()>> retired_;  // destroyed at the next dispatch()
 };
 
 }  // namespace lightmatrix

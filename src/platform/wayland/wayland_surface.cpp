@@ -28,11 +28,14 @@ WaylandSurface::WaylandSurface(WaylandConnection& connection, Owner& owner, wl_o
     : connection_(connection), owner_(owner), madeFor_(output) {
     surface_ = wl_compositor_create_surface(connection.compositor());
     static const wl_surface_listener surfaceListener{
+        // A surface retired by its destructor has no user data.
         [](void* self, wl_surface*, wl_output* on) {
-            surfaceOf(self)->connection_.guard([=] { surfaceOf(self)->entered(on); });
+            if (self != nullptr)
+                surfaceOf(self)->connection_.guard([=] { surfaceOf(self)->entered(on); });
         },
         [](void* self, wl_surface*, wl_output* on) {
-            surfaceOf(self)->connection_.guard([=] { surfaceOf(self)->left(on); });
+            if (self != nullptr)
+                surfaceOf(self)->connection_.guard([=] { surfaceOf(self)->left(on); });
         }};
     wl_surface_add_listener(surface_, &surfaceListener, this);
 
@@ -113,7 +116,7 @@ WaylandSurface::~WaylandSurface() {
     if (layer_ != nullptr) zwlr_layer_surface_v1_destroy(layer_);
     if (toplevel_ != nullptr) xdg_toplevel_destroy(toplevel_);
     if (xdgSurface_ != nullptr) xdg_surface_destroy(xdgSurface_);
-    wl_surface_destroy(surface_);
+    connection_.retire(surface_);
 }
 
 // A size of 0 leaves it to the client: that of the output, in the

@@ -1,6 +1,7 @@
 #include "idle/wayland_idle.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -53,6 +54,13 @@ WaylandIdle::~WaylandIdle() {
 }
 
 std::unique_ptr<WaylandIdle> WaylandIdle::connect(Listener& listener) {
+    // Without a socket handed over, an absolute path or XDG_RUNTIME_DIR, no
+    // compositor can be named, and libwayland would say so on stderr.
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (std::getenv("WAYLAND_SOCKET") == nullptr && (name == nullptr || name[0] != '/') &&
+        (runtime == nullptr || runtime[0] != '/'))
+        return nullptr;
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr) return nullptr;
     return std::unique_ptr<WaylandIdle>(new WaylandIdle(display, listener));

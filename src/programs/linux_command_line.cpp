@@ -65,7 +65,7 @@ Request idleWatcher(const std::vector<std::string_view>& arguments, std::size_t 
     } else if (next < arguments.size()) {
         seconds = arguments[next++];
     } else {
-        return usageError("--idle needs a number of seconds, from 1 to 86400");
+        return usageError("--idle needs a number of seconds from 1 to 86400");
     }
     std::int64_t value = 0;
     if (parseInteger(seconds, value) != Parsed::Number || value < 1 || value > kMostIdleSeconds)

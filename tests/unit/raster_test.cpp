@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/running_program.h"
 
 namespace lightmatrix {
@@ -65,7 +67,7 @@ TEST(Raster, TheMatrixEndsAt800By600AndTheTemplateStaysUnderLightOne) {
     for (const Colour pixel : small.screen().pixels) ASSERT_EQ(pixel, kBlack);
 }
 
-TEST(Raster, CellByCellRepaintsAddUpToTheWholeFrameAtAnyDpi) {
+TEST(Raster, CellByCellRepaintsAndSmallTilesAddUpToTheWholeFrameAtAnyDpi) {
     for (const double dpi : {96.0, 120.0, 144.0}) {
         SCOPED_TRACE(dpi);
         RunningProgram program(
@@ -73,6 +75,14 @@ TEST(Raster, CellByCellRepaintsAddUpToTheWholeFrameAtAnyDpi) {
         program.memory.advance(60'000);
         const Raster whole = program.drawnAfresh();
         EXPECT_TRUE(program.memory.screen().pixels == whole.pixels);
+        // So do tiles 7 pixels square, whose edges fall inside cells.
+        Raster tiles(whole.width, whole.height, kBlack);
+        for (Int32 y = 0; y < whole.height; y += 7)
+            for (Int32 x = 0; x < whole.width; x += 7)
+                renderArea(program.lights(), kBlack, program.memory.window().mapping(),
+                           {x, y, std::min(x + 7, whole.width), std::min(y + 7, whole.height)},
+                           tiles);
+        EXPECT_TRUE(tiles.pixels == whole.pixels);
         int lit = 0;
         for (const Colour pixel : whole.pixels) lit += pixel != kBlack;
         EXPECT_GT(lit, 3000 * 20);

@@ -92,10 +92,10 @@ done
     echo "waiting_wayland_rss_kb=$(status_kb "$watcher" VmRSS)"
     echo "waiting_x11_rss_kb=$(status_kb "$watcher_x11" VmRSS)"
     kill -TERM "$watcher" "$watcher_x11"
-    for pid in "$watcher" "$watcher_x11"; do
+    for which in wayland:"$watcher" x11:"$watcher_x11"; do
         status=0
-        wait "$pid" || status=$?
-        echo "waiting_exit_status_$pid=$status"
+        wait "${which#*:}" || status=$?
+        echo "waiting_${which%%:*}_exit_status=$status"
     done
 
     # Asleep: headless weston with an idle time of 1 s puts its output to

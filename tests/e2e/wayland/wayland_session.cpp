@@ -112,6 +112,10 @@ struct SwaySession::Input {
         wl_proxy_marshal_flags(pointer, 0, nullptr, 1, 0, 0u, wl_fixed_from_int(dx), 0);
         wl_proxy_marshal_flags(pointer, 4, nullptr, 1, 0);
     }
+    void leftButton(uint32_t state) {
+        wl_proxy_marshal_flags(pointer, 2, nullptr, 1, 0, 0u, uint32_t{BTN_LEFT}, state);
+        wl_proxy_marshal_flags(pointer, 4, nullptr, 1, 0);
+    }
 
     wl_display* display;
     wl_registry* registry = nullptr;
@@ -377,6 +381,14 @@ void SwaySession::nudgePointer() const {
     input_->move(-1);
     if (wl_display_roundtrip(input_->display) < 0)
         throw std::runtime_error("lost the compositor while moving the pointer");
+}
+
+void SwaySession::clickAtTheRightEdge() const {
+    input_->move(100'000);  // the compositor stops it at the layout's edge
+    input_->leftButton(WL_POINTER_BUTTON_STATE_PRESSED);
+    input_->leftButton(WL_POINTER_BUTTON_STATE_RELEASED);
+    if (wl_display_roundtrip(input_->display) < 0)
+        throw std::runtime_error("lost the compositor while clicking");
 }
 
 void SwaySession::pressSpace() const {

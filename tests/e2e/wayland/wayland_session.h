@@ -80,11 +80,13 @@ class SwaySession : public Session {
     void pressSpace() const;
     // Moves the pointer a pixel and back: input, but no button.
     void nudgePointer() const;
+    // Moves the pointer to the right edge of the layout, then clicks there.
+    void clickAtTheRightEdge() const;
     // A small window of a client of the test's own that keeps the session
     // from idling (zwp_idle_inhibitor_v1), as a video player's does, for as
     // long as what this returns lives.
     std::shared_ptr<void> inhibitIdle() const;
-    // "set X Y" (layout coordinates), "move DX DY", "press button1", "release button1".
+    // "set X Y" (layout coordinates), "move DX DY".
     void cursor(const std::string& command) const { swaymsg({"seat", "-", "cursor", command}); }
 
   private:

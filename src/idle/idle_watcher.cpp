@@ -20,6 +20,7 @@
 #include "idle/x11_idle.h"
 #include "platform/linux/end_signals.h"
 #include "platform/linux/unique_fd.h"
+#include "saver/program.h"
 
 namespace lightmatrix {
 
@@ -85,10 +86,11 @@ class SaverProcess {
 };
 
 // Sources are asked in the order they are taken, each only while none before it offered.
-std::unique_ptr<IdleSource> openIdleSource(std::chrono::milliseconds after,
+std::unique_ptr<IdleSource> openIdleSource(std::chrono::milliseconds after, bool compositor,
                                            IdleSource::Listener& listener) {
     IdleOffers offers;
-    std::unique_ptr<WaylandIdle> wayland = WaylandIdle::connect(listener);
+    std::unique_ptr<WaylandIdle> wayland;
+    if (compositor) wayland = WaylandIdle::connect(listener);
     std::unique_ptr<GnomeIdle> gnome;
     std::unique_ptr<X11Idle> x11;
     if (wayland) {
@@ -153,13 +155,13 @@ class IdleWatcher : public IdleSource::Listener {
 
 }  // namespace
 
-int runIdleWatcher(std::chrono::seconds after) {
+int runIdleWatcher(std::chrono::seconds after, bool compositor) {
     try {
         // Taken before anything waits on the session, so that they end the
         // watcher in every moment of its run.
         const EndSignals signals;
         IdleWatcher watcher(signals);
-        const std::unique_ptr<IdleSource> source = openIdleSource(after, watcher);
+        const std::unique_ptr<IdleSource> source = openIdleSource(after, compositor, watcher);
         if (!source) {
             std::fputs(
                 "lightmatrix: the session tells no idle time: no Wayland compositor with "
@@ -171,7 +173,7 @@ int runIdleWatcher(std::chrono::seconds after) {
         watcher.run(*source);
         return 0;
     } catch (const RuntimeError& error) {
-        std::fprintf(stderr, "%s\n", runtimeErrorLine(error).c_str());
+        reportRuntimeError(error);
         return 1;
     }
 }

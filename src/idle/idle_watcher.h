@@ -15,6 +15,9 @@ namespace lightmatrix {
 // Returns the exit status: 0 when a signal ended it; 1, with one line on
 // standard error, when the session tells no idle time, or on a run-time
 // error (the desktop went away).
-int runIdleWatcher(std::chrono::seconds after);
+//
+// The Wayland compositor is asked only when `compositor` says that one's
+// socket is there, as the program's entry finds it.
+int runIdleWatcher(std::chrono::seconds after, bool compositor);
 
 }  // namespace lightmatrix

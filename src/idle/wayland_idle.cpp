@@ -1,13 +1,12 @@
 #include "idle/wayland_idle.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "common/runtime_error.h"
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "idle-client-protocol.h"
+#include "platform/wayland/wayland_connection.h"
 
 namespace lightmatrix {
 
@@ -54,13 +53,6 @@ WaylandIdle::~WaylandIdle() {
 }
 
 std::unique_ptr<WaylandIdle> WaylandIdle::connect(Listener& listener) {
-    // Without a socket handed over, an absolute path or XDG_RUNTIME_DIR, no
-    // compositor can be named, and libwayland would say so on stderr.
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (std::getenv("WAYLAND_SOCKET") == nullptr && (name == nullptr || name[0] != '/') &&
-        (runtime == nullptr || runtime[0] != '/'))
-        return nullptr;
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr) return nullptr;
     return std::unique_ptr<WaylandIdle>(new WaylandIdle(display, listener));
@@ -121,9 +113,7 @@ void WaylandIdle::dispatch(short revents) {
 }
 
 void WaylandIdle::fail() const {
-    const int error = wl_display_get_error(display_);
-    raise(ErrorKind::Platform, std::string("lost the connection to the Wayland compositor") +
-                                   (error != 0 ? std::string(": ") + std::strerror(error) : ""));
+    raiseConnectionError(display_);
 }
 
 }  // namespace lightmatrix

@@ -49,10 +49,12 @@ int main(int argc, char** argv) {
         std::fputs(request.message.c_str(), request.status == 0 ? stdout : stderr);
         return request.status;
     }
-    if (request.kind == Request::Kind::IdleWatcher) return runIdleWatcher(request.idleAfter);
     const std::string& commandLine = request.commandLine;
     const bool preview = isPreviewCommandLine(commandLine);
-    const auto systems = windowSystemsToTry(surroundingsOf(preview, &std::getenv, &isSocket));
+    const Surroundings surroundings = surroundingsOf(preview, &std::getenv, &isSocket);
+    if (request.kind == Request::Kind::IdleWatcher)
+        return runIdleWatcher(request.idleAfter, surroundings.compositor);
+    const auto systems = windowSystemsToTry(surroundings);
     if (!systems) {
         std::fprintf(stderr, "lightmatrix: LIGHTMATRIX_BACKEND is %s, not x11 or wayland\n",
                      std::getenv("LIGHTMATRIX_BACKEND"));

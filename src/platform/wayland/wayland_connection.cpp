@@ -112,10 +112,14 @@ void WaylandConnection::destroyRetired() {
 }
 
 void WaylandConnection::fail() const {
-    const int error = wl_display_get_error(display_);
+    raiseConnectionError(display_);
+}
+
+void raiseConnectionError(wl_display* display) {
+    const int error = wl_display_get_error(display);
     std::uint32_t id = 0;
     const wl_interface* interface = nullptr;
-    const std::uint32_t code = wl_display_get_protocol_error(display_, &interface, &id);
+    const std::uint32_t code = wl_display_get_protocol_error(display, &interface, &id);
     if (error == EPROTO)
         raise(ErrorKind::Platform, std::string("the Wayland compositor refused a request of ") +
                                        (interface ? interface->name : "an object") + " (error " +

@@ -143,4 +143,8 @@ class WaylandConnection {
     std::vector<std::function<void()>> retired_;  // destroyed at the next dispatch()
 };
 
+// A Platform run-time error for a connection that was lost, or on which the
+// compositor refused a request.
+[[noreturn]] void raiseConnectionError(wl_display* display);
+
 }  // namespace lightmatrix

@@ -3,7 +3,6 @@
 #include <systemd/sd-bus.h>
 
 #include <cstdint>
-#include <exception>
 #include <string>
 #include <utility>
 
@@ -32,12 +31,8 @@ struct Call {
 // sd-bus calls the handlers from C, which no exception may cross: what one
 // throws is kept, and thrown again once sd_bus_process has returned.
 template <typename Handler>
-int keepFailure(std::exception_ptr& failure, Handler&& handler) noexcept {
-    try {
-        handler();
-    } catch (...) {
-        failure = std::current_exception();
-    }
+int keepFailure(HandlerFailure& failure, Handler&& handler) noexcept {
+    failure.guard(std::forward<Handler>(handler));
     return 0;
 }
 
@@ -211,9 +206,9 @@ std::optional<pollfd> GnomeIdle::prepareWait() {
 
 void GnomeIdle::dispatch(short) {
     int processed = 0;
-    while ((processed = sd_bus_process(bus_->bus, nullptr)) > 0 && !failure_) {
+    while ((processed = sd_bus_process(bus_->bus, nullptr)) > 0 && !failure_.pending()) {
     }
-    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    failure_.rethrowIfAny();
     if (processed < 0) lost();
 }
 

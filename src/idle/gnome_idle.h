@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <cstdint>
-#include <exception>
 #include <memory>
 
 #include "idle/idle_source.h"
+#include "platform/loop/handler_failure.h"
 
 namespace lightmatrix {
 
@@ -49,7 +49,7 @@ class GnomeIdle : public IdleSource {
     State state_ = State::Active;
     std::uint32_t idleWatch_ = 0;
     std::uint32_t activeWatch_ = 0;  // 0: none added yet
-    std::exception_ptr failure_;     // thrown by a handler, for dispatch() to throw
+    HandlerFailure failure_;         // thrown by a handler, for dispatch() to throw
 };
 
 }  // namespace lightmatrix

@@ -23,6 +23,7 @@ class HandlerFailure {
             capture();
         }
     }
+    bool pending() const noexcept { return pending_ != nullptr; }
     void rethrowIfAny() {
         if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
     }

@@ -67,27 +67,26 @@ TEST(IdleOnMutter, StartsTheSaverAtEachIdleTimeAndSleepsBetween) {
     // The session has been idle for longer than that already.
     Process watcher = mutter.start({LIGHTMATRIX_SAVER, "--idle", "2"},
                                    {"LIGHTMATRIX_STATS=" + stats, "WAYLAND_DEBUG=client"});
-    pid_t first = 0;
-    ASSERT_TRUE(e2e::waitUntil(
-        [&] {
-            first = saverOf(watcher);
-            return first != 0 && framesSinceFocus(watcher.errorOutput(), 1) >= 10;
-        },
-        60s))
-        << tail(watcher.errorOutput());
+    // The `nth` saver it started, once mutter has shown ten of its frames; 0 if none came.
+    const auto shownSaver = [&](int nth) {
+        pid_t saver = 0;
+        const bool shown = e2e::waitUntil(
+            [&] {
+                saver = saverOf(watcher);
+                return saver != 0 && framesSinceFocus(watcher.errorOutput(), nth) >= 10;
+            },
+            60s);
+        return shown ? saver : 0;
+    };
+    const pid_t first = shownSaver(1);
+    ASSERT_NE(first, 0) << tail(watcher.errorOutput());
     mutter.pressSpace();
     ASSERT_TRUE(e2e::waitUntil([&] { return saverOf(watcher) != first; }, 30s));
     e2e::checkRunFigures(stats, 1);
     std::filesystem::remove(stats);
 
-    pid_t second = 0;
-    ASSERT_TRUE(e2e::waitUntil(
-        [&] {
-            second = saverOf(watcher);
-            return second != 0 && framesSinceFocus(watcher.errorOutput(), 2) >= 10;
-        },
-        60s))
-        << tail(watcher.errorOutput());
+    const pid_t second = shownSaver(2);
+    ASSERT_NE(second, 0) << tail(watcher.errorOutput());
     EXPECT_NE(second, first);
     watcher.signal(SIGTERM);
     EXPECT_EQ(watcher.wait(30s), 0) << tail(watcher.errorOutput());
